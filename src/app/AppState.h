@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+class clsLaunch;
+class clsVaro;
+class Platform;
+
+// The process-wide state: one value per process, written during start-up and
+// read by every part of the engine.
+class AppState {
+public:
+    QString AppDir;   // the game folder, without a trailing separator
+    QString SaveDir;  // user settings, shared data and save slots
+    clsLaunch* Launcher = nullptr;
+    clsVaro* Varo = nullptr;
+    bool EngineClosing = false;
+
+    // Developer switches from debug.ini.
+    bool ScenarioFileMode = false;
+    bool CGFileMode = false;
+    bool SoundFileMode = false;
+    bool DrawActivity = false;
+    bool NovelMode = false;
+    bool AllCG = false;
+    bool SubClassMode = true;
+    bool INIEncript = true;
+
+    // Data folders; all are AppDir unless debug.ini's "Folder" section says otherwise.
+    QString WorkspaceDir;
+    QString ArchiveDir;
+    QString ResourceDir;
+    QString IniDir;
+    QString MovieDir;
+
+    // Operating-system services (clock, message boxes, trace); never null while running.
+    Platform* platform = nullptr;
+
+    // Switches back to their defaults and every folder to AppDir.
+    void ResetSwitchesAndFolders();
+
+    // Writes one line to the run-time log (nothing before the launcher exists).
+    void PutLog(const QString& line);
+};
+
+// The one AppState of the process.
+AppState& App();

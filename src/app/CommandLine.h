@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do, read from its arguments.
+struct CommandLine {
+    enum class Command { Play, SaveDecode, SaveEncode, Help, Error };
+
+    Command command = Command::Play;
+    QString gameDir;  // empty: the bundled demo game
+    QString saveDir;
+    bool headless = false;
+    QString inputFile;
+    QString traceFile;
+    QString shotsDir;
+    QString file;    // save decode / encode: the input file
+    QString output;  // save encode: -o OUT
+    QString text;    // Help: the usage text; Error: the message
+
+    // Arguments without the program name.
+    static CommandLine Parse(const QStringList& args);
+
+    static QString PlayUsage();
+    static QString SaveUsage();
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+struct CommandLine;
+
+// The process entry for playing a game: fixes the game and save folders, sets up
+// the platform services, starts the launcher and runs the game.
+class VaroEntry {
+public:
+    // Returns the process exit code.
+    static int Play(const CommandLine& command);
+
+    // The bundled demo game's folder, looked up beside the executable.
+    static QString DemoGameDir();
+
+    // The save folder: the override when given, else GAME/savedata when that can be
+    // written, else the per-user data folder named after the game folder.
+    static QString ChooseSaveDir(const QString& appDir, const QString& override);
+
+private:
+    static int ShowGameInfo();
+};

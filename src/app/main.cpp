@@ -1,0 +1,58 @@
+#include <QApplication>
+#include <QFile>
+
+#include "app/CommandLine.h"
+#include "app/SaveFileTool.h"
+#include "app/VaroEntry.h"
+
+namespace {
+
+QStringList arguments(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return args;
+}
+
+void print(FILE* stream, const QString& text) {
+    QFile out;
+    if (out.open(stream, QIODevice::WriteOnly)) {
+        out.write(text.toUtf8());
+    }
+}
+
+// A windowed run without any display falls back to the headless platform.
+bool hasDisplay() {
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CommandLine command = CommandLine::Parse(arguments(argc, argv));
+    switch (command.command) {
+        case CommandLine::Command::Help:
+            print(stdout, command.text);
+            return 0;
+        case CommandLine::Command::Error:
+            print(stderr, QStringLiteral("varo: ") + command.text + QLatin1Char('\n'));
+            return 2;
+        case CommandLine::Command::SaveDecode:
+        case CommandLine::Command::SaveEncode:
+            return SaveFileTool::Run(command);
+        case CommandLine::Command::Play:
+            break;
+    }
+    if (!command.headless && !hasDisplay()) {
+        print(stderr, QStringLiteral("varo: no display found; running headless\n"));
+        command.headless = true;
+    }
+    if (command.headless) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("varo"));
+    return VaroEntry::Play(command);
+}

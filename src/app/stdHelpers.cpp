@@ -1,0 +1,93 @@
+#include "app/stdHelpers.h"
+
+#include "platform/os/Cp932Codec.h"
+#include "platform/os/FileIo.h"
+
+namespace stdHelpers {
+
+bool FileExists(const QString& path) {
+    return !path.isEmpty() && FileIo::isFile(path);
+}
+
+bool ReadTextFile(const QString& path, QString& text) {
+    text.clear();
+    const auto bytes = FileIo::readAll(path);
+    if (!bytes) {
+        return false;
+    }
+    text = Cp932Codec::decodeFileText(*bytes);
+    return true;
+}
+
+bool WriteTextFile(const QString& path, const QString& text) {
+    return FileIo::writeDurable(path, Cp932Codec::encode(text));
+}
+
+QString FormatMsg(const QString& templ, const QStringList& values) {
+    QString result = templ;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        result.replace(QLatin1Char('%') + QString::number(i + 1), values.at(i));
+    }
+    return result;
+}
+
+QString TrimChars(const QString& text, const QString& set) {
+    if (text.isEmpty() || set.isEmpty()) {
+        return text;
+    }
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && set.contains(text.at(begin))) {
+        ++begin;
+    }
+    while (end > begin && set.contains(text.at(end - 1))) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+QString RemoveChars(const QString& text, const QString& set) {
+    QString result;
+    result.reserve(text.size());
+    for (QChar ch : text) {
+        if (!set.contains(ch)) {
+            result.append(ch);
+        }
+    }
+    return result;
+}
+
+QString HexPad(std::uint32_t value, int width, bool truncate) {
+    QString digits = QString::number(value, 16).toUpper();
+    if (digits.size() < width) {
+        return QString(width - digits.size(), QLatin1Char('0')) + digits;
+    }
+    if (digits.size() > width && truncate) {
+        return QString();
+    }
+    return digits;
+}
+
+bool IsSingleByteText(const QString& text) {
+    for (QChar ch : text) {
+        if (Cp932Codec::byteLength(ch.unicode()) != 1) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsDoubleByteText(const QString& text) {
+    for (QChar ch : text) {
+        if (Cp932Codec::byteLength(ch.unicode()) != 2) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::uint32_t SwapRB(std::uint32_t colour) {
+    return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+}
+
+}  // namespace stdHelpers

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+// Text and file helpers used by every part of the engine.
+namespace stdHelpers {
+
+// True when the path names an existing file (not a folder).
+bool FileExists(const QString& path);
+
+// Reads a whole plain text file (CP932, or UTF-8 after a byte-order mark).
+// A missing or unreadable file gives false and "".
+bool ReadTextFile(const QString& path, QString& text);
+
+// Writes the text in CP932, replacing the file durably. True on success.
+bool WriteTextFile(const QString& path, const QString& text);
+
+// Replaces "%1", "%2", ... in turn by the values; markers without a value stay.
+QString FormatMsg(const QString& templ, const QStringList& values = {});
+
+// Removes characters of the set from both ends of the text.
+QString TrimChars(const QString& text, const QString& set);
+
+// Removes every character of the set from the text.
+QString RemoveChars(const QString& text, const QString& set);
+
+// Upper-case hexadecimal, left-padded with "0" to width; a longer result is
+// returned as is, or "" when truncate is set.
+QString HexPad(std::uint32_t value, int width, bool truncate = false);
+
+// True when every character takes one code-page byte (true for "").
+bool IsSingleByteText(const QString& text);
+
+// True when every character takes two code-page bytes (true for "").
+bool IsDoubleByteText(const QString& text);
+
+// 0xRRGGBB <-> 0xBBGGRR; the top byte is dropped.
+std::uint32_t SwapRB(std::uint32_t colour);
+
+}  // namespace stdHelpers

@@ -1,0 +1,61 @@
+#include "platform/os/FileIo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+std::optional<QByteArray> FileIo::readAll(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool FileIo::writeDurable(const QString& path, QByteArrayView bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+bool FileIo::append(const QString& path, QByteArrayView bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        return false;
+    }
+    const bool written = file.write(bytes.data(), bytes.size()) == bytes.size();
+    return file.flush() && written;
+}
+
+bool FileIo::isFile(const QString& path) {
+    return QFileInfo(path).isFile();
+}
+
+bool FileIo::isDirectory(const QString& path) {
+    return QFileInfo(path).isDir();
+}
+
+bool FileIo::makeDirectories(const QString& path) {
+    return QDir().mkpath(path);
+}
+
+bool FileIo::remove(const QString& path) {
+    return QFile::remove(path);
+}
+
+qint64 FileIo::size(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() ? info.size() : -1;
+}

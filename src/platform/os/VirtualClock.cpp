@@ -1,0 +1,87 @@
+#include "platform/os/VirtualClock.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+void VirtualClock::sleep(int ms) {
+    now_ += std::max(ms, 0);
+}
+
+Clock::TimerId VirtualClock::startTimer(int ms, std::function<void()> action) {
+    const TimerId id = nextTimerId_++;
+    enqueue(now_ + std::max(ms, 0), id, std::move(action));
+    return id;
+}
+
+void VirtualClock::cancelTimer(TimerId id) {
+    const auto found = timers_.find(id);
+    if (found == timers_.end()) {
+        return;
+    }
+    queue_.erase(found->second);
+    timers_.erase(found);
+}
+
+bool VirtualClock::isTimerActive(TimerId id) const {
+    return timers_.count(id) != 0;
+}
+
+void VirtualClock::scheduleInput(qint64 atMs, std::function<void()> action) {
+    enqueue(atMs, 0, std::move(action));
+}
+
+void VirtualClock::enqueue(qint64 due, TimerId timer, std::function<void()> action) {
+    const Key key{due, nextSequence_++};
+    queue_.emplace(key, Entry{timer, std::move(action)});
+    if (timer != 0) {
+        timers_.emplace(timer, key);
+    }
+}
+
+std::optional<qint64> VirtualClock::nextDue() const {
+    if (queue_.empty()) {
+        return std::nullopt;
+    }
+    return queue_.begin()->first.due;
+}
+
+void VirtualClock::pump(Input input) {
+    const quint64 sequenceLimit = nextSequence_;
+    // Actions may start, cancel or pump: look the queue up afresh every time.
+    for (auto next = nextToFire(sequenceLimit, input); next != queue_.end();
+         next = nextToFire(sequenceLimit, input)) {
+        Entry entry = std::move(next->second);
+        queue_.erase(next);
+        if (entry.timer != 0) {
+            timers_.erase(entry.timer);
+        }
+        if (entry.action) {
+            entry.action();
+        }
+    }
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::processEvents(
+            input == Input::Deliver ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+std::map<VirtualClock::Key, VirtualClock::Entry>::iterator VirtualClock::nextToFire(
+    quint64 sequenceLimit, Input input) {
+    for (auto it = queue_.begin(); it != queue_.end() && it->first.due <= now_; ++it) {
+        const bool heldInput = it->second.timer == 0 && input == Input::Exclude;
+        if (it->first.sequence < sequenceLimit && !heldInput) {
+            return it;
+        }
+    }
+    return queue_.end();
+}
+
+bool VirtualClock::advanceToNext() {
+    const std::optional<qint64> due = nextDue();
+    if (!due) {
+        return false;
+    }
+    now_ = std::max(now_, *due);
+    pump(Input::Deliver);
+    return true;
+}

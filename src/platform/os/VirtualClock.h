@@ -1,0 +1,59 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+#include "platform/os/Clock.h"
+
+// Virtual time for headless runs: milliseconds from 0 that advance only by
+// `sleep` and by `advanceToNext`, so a run gives the same result every time.
+//
+// Timers and scripted input wait in one queue ordered by due time, then by the
+// order they were started. One `pump` fires, in that order, the entries that
+// were already queued when it began and are due at the current time; entries
+// queued while it runs (even with 0 ms) wait for the next pump, so a timer that
+// restarts itself cannot keep a pump busy forever.
+class VirtualClock : public Clock {
+public:
+    VirtualClock() = default;
+
+    qint64 now() const override { return now_; }
+    void sleep(int ms) override;
+    TimerId startTimer(int ms, std::function<void()> action) override;
+    void cancelTimer(TimerId id) override;
+    bool isTimerActive(TimerId id) const override;
+    // Fires the due entries (scripted input only with Input::Deliver), then
+    // processes Qt events when a Qt application exists.
+    void pump(Input input = Input::Deliver) override;
+    bool isVirtual() const override { return true; }
+
+    // Scripted user input, run at virtual time `atMs` by a pump that delivers input.
+    void scheduleInput(qint64 atMs, std::function<void()> action);
+    // The due time of the earliest pending timer or input.
+    std::optional<qint64> nextDue() const;
+    // Moves time forward to the earliest pending entry when nothing is due yet,
+    // then pumps with input delivered. False when nothing is pending.
+    bool advanceToNext();
+
+private:
+    struct Key {
+        qint64 due;
+        quint64 sequence;
+        auto operator<=>(const Key&) const = default;
+    };
+    struct Entry {
+        TimerId timer;  // 0 for scripted input
+        std::function<void()> action;
+    };
+
+    void enqueue(qint64 due, TimerId timer, std::function<void()> action);
+    // The first entry older than `sequenceLimit` that the pump may fire now.
+    std::map<Key, Entry>::iterator nextToFire(quint64 sequenceLimit, Input input);
+
+    qint64 now_ = 0;
+    quint64 nextSequence_ = 0;
+    TimerId nextTimerId_ = 1;
+    std::map<Key, Entry> queue_;
+    std::unordered_map<TimerId, Key> timers_;
+};
