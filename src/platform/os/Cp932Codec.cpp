@@ -112,20 +112,22 @@ QString Cp932Codec::decode(QByteArrayView bytes) {
 
 QByteArray Cp932Codec::encode(QStringView text) {
     const EncodeTable& table = encodeTable();
-    QByteArray out;
-    out.reserve(text.size() * 2);
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char* dst = out.data();
+    qsizetype n = 0;
     for (QChar ch : text) {
         const char16_t u = ch.unicode();
         const std::uint16_t c = table.code[u];
         if (c == 0 && u != 0) {
-            out.append('?');
+            dst[n++] = '?';
         } else if (c > 0xFF) {
-            out.append(static_cast<char>(c >> 8));
-            out.append(static_cast<char>(c & 0xFF));
+            dst[n++] = static_cast<char>(c >> 8);
+            dst[n++] = static_cast<char>(c & 0xFF);
         } else {
-            out.append(static_cast<char>(c));
+            dst[n++] = static_cast<char>(c);
         }
     }
+    out.truncate(n);
     return out;
 }
 
