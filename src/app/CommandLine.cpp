@@ -60,6 +60,59 @@ CommandLine parseSave(const QStringList& args) {
     return result;
 }
 
+// The operands each oska action takes, in order.
+QStringList oskaOperands(CommandLine::Command command) {
+    switch (command) {
+        case CommandLine::Command::OskaPack:
+            return {QStringLiteral("DIR"), QStringLiteral("OUT")};
+        case CommandLine::Command::OskaExtract:
+            return {QStringLiteral("ARCHIVE"), QStringLiteral("DIR")};
+        default:
+            return {QStringLiteral("ARCHIVE")};
+    }
+}
+
+CommandLine parseOska(const QStringList& args) {
+    if (args.size() < 2) {
+        return failure(QStringLiteral("oska: missing action\n") + CommandLine::OskaUsage());
+    }
+    const QString& action = args.at(1);
+    if (isHelp(action)) {
+        return help(CommandLine::OskaUsage());
+    }
+    CommandLine result;
+    if (action == QLatin1String("pack")) {
+        result.command = CommandLine::Command::OskaPack;
+    } else if (action == QLatin1String("list")) {
+        result.command = CommandLine::Command::OskaList;
+    } else if (action == QLatin1String("extract")) {
+        result.command = CommandLine::Command::OskaExtract;
+    } else {
+        return failure(QStringLiteral("oska: unknown action ") + action + QLatin1Char('\n') +
+                       CommandLine::OskaUsage());
+    }
+    const QStringList wanted = oskaOperands(result.command);
+    QStringList operands;
+    for (qsizetype i = 2; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (isHelp(arg)) {
+            return help(CommandLine::OskaUsage());
+        }
+        if (arg.startsWith(QLatin1Char('-')) || operands.size() == wanted.size()) {
+            return failure(QStringLiteral("oska ") + action +
+                           QStringLiteral(": unexpected argument ") + arg);
+        }
+        operands.append(arg);
+    }
+    if (operands.size() < wanted.size()) {
+        return failure(QStringLiteral("oska ") + action + QStringLiteral(": missing ") +
+                       wanted.at(operands.size()) + QLatin1Char('\n') + CommandLine::OskaUsage());
+    }
+    result.file = operands.at(0);
+    result.output = operands.value(1);
+    return result;
+}
+
 CommandLine parsePlay(const QStringList& args) {
     CommandLine result;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -102,6 +155,9 @@ CommandLine CommandLine::Parse(const QStringList& args) {
     if (!args.isEmpty() && args.first() == QLatin1String("save")) {
         return parseSave(args);
     }
+    if (!args.isEmpty() && args.first() == QLatin1String("oska")) {
+        return parseOska(args);
+    }
     return parsePlay(args);
 }
 
@@ -111,6 +167,7 @@ QString CommandLine::PlayUsage() {
         "[--shots DIR]\n"
         "       varo save decode FILE\n"
         "       varo save encode FILE [-o OUT]\n"
+        "       varo oska pack DIR OUT | list ARCHIVE | extract ARCHIVE DIR\n"
         "Plays the game in GAME_DIR (the bundled demo game without it).\n"
         "  --save-dir DIR  keep settings and save slots in DIR\n"
         "  --headless      run without a window on a virtual clock\n"
@@ -127,4 +184,16 @@ QString CommandLine::SaveUsage() {
         "encode scrambles UTF-8 text (as printed by decode) back into that form, to OUT\n"
         "or to standard output. Line ends are kept; a text edited into LF-only lines\n"
         "gets CR LF line ends back.\n");
+}
+
+QString CommandLine::OskaUsage() {
+    return QStringLiteral(
+        "usage: varo oska pack DIR OUT\n"
+        "       varo oska list ARCHIVE\n"
+        "       varo oska extract ARCHIVE DIR\n"
+        "pack writes every file of DIR and its subfolders into the archive OUT; a file's\n"
+        "key is its name without extension, and two files with the same key are an error.\n"
+        "list prints one line per entry: identifier offset, key, entry name, size in bytes,\n"
+        "separated by tabs.\n"
+        "extract writes every entry under its entry name inside DIR.\n");
 }

@@ -5,7 +5,16 @@
 
 // What the program was asked to do, read from its arguments.
 struct CommandLine {
-    enum class Command { Play, SaveDecode, SaveEncode, Help, Error };
+    enum class Command {
+        Play,
+        SaveDecode,
+        SaveEncode,
+        OskaPack,
+        OskaList,
+        OskaExtract,
+        Help,
+        Error
+    };
 
     Command command = Command::Play;
     QString gameDir;  // empty: the bundled demo game
@@ -14,8 +23,8 @@ struct CommandLine {
     QString inputFile;
     QString traceFile;
     QString shotsDir;
-    QString file;    // save decode / encode: the input file
-    QString output;  // save encode: -o OUT
+    QString file;    // save decode / encode: the input file; oska: DIR to pack or ARCHIVE
+    QString output;  // save encode: -o OUT; oska pack: OUT; oska extract: DIR
     QString text;    // Help: the usage text; Error: the message
 
     // Arguments without the program name.
@@ -23,4 +32,5 @@ struct CommandLine {
 
     static QString PlayUsage();
     static QString SaveUsage();
+    static QString OskaUsage();
 };

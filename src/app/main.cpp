@@ -2,6 +2,7 @@
 #include <QFile>
 
 #include "app/CommandLine.h"
+#include "app/OskaTool.h"
 #include "app/SaveFileTool.h"
 #include "app/VaroEntry.h"
 
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
         case CommandLine::Command::SaveDecode:
         case CommandLine::Command::SaveEncode:
             return SaveFileTool::Run(command);
+        case CommandLine::Command::OskaPack:
+        case CommandLine::Command::OskaList:
+        case CommandLine::Command::OskaExtract:
+            return OskaTool::Run(command);
         case CommandLine::Command::Play:
             break;
     }

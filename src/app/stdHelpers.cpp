@@ -3,6 +3,8 @@
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"
 
+#include <algorithm>
+
 namespace stdHelpers {
 
 bool FileExists(const QString& path) {
@@ -84,6 +86,24 @@ bool IsDoubleByteText(const QString& text) {
         }
     }
     return true;
+}
+
+std::int32_t LeadingInteger(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) {
+        ++i;
+    }
+    const bool negative = i < text.size() && text[i] == u'-';
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        ++i;
+    }
+    constexpr std::int64_t limit = 2147483648LL;  // one more than the largest positive value
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = std::min<std::int64_t>(value * 10 + (text[i].unicode() - u'0'), limit);
+    }
+    value = negative ? -value : std::min<std::int64_t>(value, limit - 1);
+    return static_cast<std::int32_t>(value);
 }
 
 std::uint32_t SwapRB(std::uint32_t colour) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <cstdint>
 
 // Text and file helpers used by every part of the engine.
@@ -35,6 +36,10 @@ bool IsSingleByteText(const QString& text);
 
 // True when every character takes two code-page bytes (true for "").
 bool IsDoubleByteText(const QString& text);
+
+// The decimal integer at the start of the text (blanks before it skipped, sign
+// allowed, anything after it ignored); 0 without digits; held to 32 bits.
+std::int32_t LeadingInteger(QStringView text);
 
 // 0xRRGGBB <-> 0xBBGGRR; the top byte is dropped.
 std::uint32_t SwapRB(std::uint32_t colour);

@@ -1,9 +1,11 @@
 #include "data/stdINI.h"
 
 #include "app/AppState.h"
+#include "app/clsVaro.h"
 #include "app/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/Scrambler.h"
+#include "media/clsOskaDriver.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
 
@@ -24,6 +26,26 @@ bool readScrambled(const QString& path, QString& text) {
     }
     text = *decoded;
     return true;
+}
+
+// The archive entry of that key; identifiers below 1 count as absent.
+std::unique_ptr<INIFile> loadArchived(const QString& key) {
+    if (App().Varo == nullptr) {
+        return nullptr;
+    }
+    clsOskaDriver& oska = App().Varo->Oska();
+    const std::int32_t id = oska.FileKeyToID(key);
+    if (id < 1) {
+        return nullptr;
+    }
+    QString text;
+    if (!oska.LoadTextFile(id, text)) {
+        App().PutLog(QStringLiteral("Damaged archive file: ") + key);
+        return nullptr;
+    }
+    auto document = std::make_unique<INIFile>();
+    document->SetText(text);
+    return document;
 }
 
 }  // namespace
@@ -48,6 +70,18 @@ bool SaveINIFile(const INIFile& document, const QString& path) {
     return stdHelpers::WriteTextFile(target, document.Text());
 }
 
+bool SetAsideDamaged(const QString& path, const QString& what) {
+    const QString aside = path + QStringLiteral(".damaged");
+    const auto bytes = FileIo::readAll(path);
+    if (!bytes || !FileIo::writeDurable(aside, *bytes)) {
+        App().PutLog(what + QStringLiteral(" cannot be read nor kept aside; left as it is: ") +
+                     path);
+        return false;
+    }
+    App().PutLog(what + QStringLiteral(" is damaged; kept as ") + aside);
+    return true;
+}
+
 std::unique_ptr<INIFile> LoadINIByKey(const QString& key) {
     QString why;
     const auto path = GameFolder(App().IniDir).find(key + QStringLiteral(".ini"), &why);
@@ -61,8 +95,7 @@ std::unique_ptr<INIFile> LoadINIByKey(const QString& key) {
     if (!GameFolder::isConfined(key)) {
         App().PutLog(why);
     }
-    // Archives are not searched yet: no archive holds the key.
-    return nullptr;
+    return loadArchived(key);
 }
 
 }  // namespace stdINI

@@ -18,6 +18,11 @@ bool LoadINIFile(INIFile& document, const QString& path);
 // document's own path. The old file survives any failed write.
 bool SaveINIFile(const INIFile& document, const QString& path = QString());
 
+// Keeps the bytes of a file that exists but cannot be read beside it, as
+// PATH.damaged, before anything new is written over it; logs what happened with
+// `what` naming the file's role. False when the copy could not be made.
+bool SetAsideDamaged(const QString& path, const QString& what);
+
 // A system document by key: IniDir/KEY.ini as plain text (letter case of the
 // file name ignored), or the archive entry of that key; null when neither exists.
 std::unique_ptr<INIFile> LoadINIByKey(const QString& key);

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "OskaTestArchives.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
+#include "app/ArchiveStartup.h"
 #include "app/clsLaunch.h"
+#include "app/clsVaro.h"
 #include "data/INIFile.h"
 #include "data/Scrambler.h"
 #include "data/stdINI.h"
+#include "media/clsOskaDriver.h"
 #include "platform/os/Cp932Codec.h"
 
 class stdINITest : public ::testing::Test {
@@ -105,4 +109,53 @@ TEST_F(stdINITest, SystemDocumentKeysCannotLeaveTheFolder) {
     dir.write(QStringLiteral("ini/x.ini"), "");
     EXPECT_EQ(stdINI::LoadINIByKey(QStringLiteral("../secret")), nullptr);
     EXPECT_TRUE(logText().contains(QStringLiteral("refused")));
+}
+
+TEST_F(stdINITest, SystemDocumentsFallBackToTheArchives) {
+    App().IniDir = dir.file(QStringLiteral("ini"));
+    dir.write(QStringLiteral("ini/title_mode.ini"), "[Title]\r\nFrom=loose");
+    dir.write(QStringLiteral("arc/data.oska"),
+              oskatest::archive({{QStringLiteral("game_mode.ini"),
+                                  Cp932Codec::encode(QStringLiteral("[Game]\r\nName=書庫")) +
+                                      QByteArray(2, '\0')},
+                                 {QStringLiteral("title_mode.ini"), "[Title]\r\nFrom=archive"}}));
+    EXPECT_EQ(stdINI::LoadINIByKey(QStringLiteral("game_mode")), nullptr);  // no engine yet
+
+    clsVaro varo;
+    QString message;
+    ASSERT_TRUE(
+        ArchiveStartup::RegisterArchives(varo.Oska(), dir.file(QStringLiteral("arc")), message));
+    struct EngineScope {
+        explicit EngineScope(clsVaro* varo) { App().Varo = varo; }
+        ~EngineScope() { App().Varo = nullptr; }
+    } scope(&varo);
+
+    const auto game = stdINI::LoadINIByKey(QStringLiteral("GAME_MODE"));
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(game->KeySection(QStringLiteral("game")).KeyValue(QStringLiteral("name")),
+              QStringLiteral("書庫"));
+    EXPECT_EQ(game->Text(), QStringLiteral("[Game]\r\nName=書庫"));  // trailing NULs trimmed
+
+    const auto title = stdINI::LoadINIByKey(QStringLiteral("title_mode"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->KeySection(QStringLiteral("Title")).KeyValue(QStringLiteral("From")),
+              QStringLiteral("loose"));  // a loose file comes first
+
+    EXPECT_EQ(stdINI::LoadINIByKey(QStringLiteral("oskalist")), nullptr);  // identifier 0: absent
+    EXPECT_EQ(stdINI::LoadINIByKey(QStringLiteral("omake_mode")), nullptr);
+}
+
+TEST_F(stdINITest, ADamagedArchivedDocumentIsLoggedAndAbsent) {
+    const QByteArray good =
+        oskatest::archive({{QStringLiteral("SystemInfo.ini"), "[Game]\r\nTitle=x"}});
+    dir.write(QStringLiteral("arc/data.oska"), oskatest::withFlippedData(good, 1));
+    clsVaro varo;
+    QString message;
+    ASSERT_TRUE(
+        ArchiveStartup::RegisterArchives(varo.Oska(), dir.file(QStringLiteral("arc")), message));
+    App().Varo = &varo;
+    const auto doc = stdINI::LoadINIByKey(QStringLiteral("SystemInfo"));
+    App().Varo = nullptr;
+    EXPECT_EQ(doc, nullptr);
+    EXPECT_TRUE(logText().contains(QStringLiteral("SystemInfo"))) << logText().toStdString();
 }
