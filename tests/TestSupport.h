@@ -20,6 +20,14 @@ private:
     QTemporaryDir dir_;
 };
 
+// One run of the real varo program, on the offscreen platform.
+struct ProgramRun {
+    int exitCode = -1;  // -1 when it crashed or hung
+    QByteArray out;
+    QByteArray err;
+};
+ProgramRun RunVaro(const QStringList& args);
+
 // Bytes of a UTF-8 source literal, for tests that talk about encoded files.
 inline QByteArray Bytes(const char* text) {
     return QByteArray(text);

@@ -151,7 +151,42 @@ CommandLine parsePlay(const QStringList& args) {
 
 }  // namespace
 
+CommandLine parseAsm(const QStringList& args) {
+    CommandLine result;
+    result.command = CommandLine::Command::Asm;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (isHelp(arg)) {
+            return help(CommandLine::AsmUsage());
+        }
+        QString* target = nullptr;
+        if (arg == QLatin1String("--game")) {
+            target = &result.gameDir;
+        } else if (arg == QLatin1String("-o")) {
+            target = &result.output;
+        }
+        if (target != nullptr) {
+            if (++i >= args.size()) {
+                return failure(QStringLiteral("asm: ") + arg + QStringLiteral(" needs a value"));
+            }
+            *target = args.at(i);
+        } else if (arg.startsWith(QLatin1Char('-')) || !result.file.isEmpty()) {
+            return failure(QStringLiteral("asm: unexpected argument ") + arg + QLatin1Char('\n') +
+                           CommandLine::AsmUsage());
+        } else {
+            result.file = arg;
+        }
+    }
+    if (result.file.isEmpty()) {
+        return failure(QStringLiteral("asm: missing FILE\n") + CommandLine::AsmUsage());
+    }
+    return result;
+}
+
 CommandLine CommandLine::Parse(const QStringList& args) {
+    if (!args.isEmpty() && args.first() == QLatin1String("asm")) {
+        return parseAsm(args);
+    }
     if (!args.isEmpty() && args.first() == QLatin1String("save")) {
         return parseSave(args);
     }
@@ -161,10 +196,20 @@ CommandLine CommandLine::Parse(const QStringList& args) {
     return parsePlay(args);
 }
 
+QString CommandLine::AsmUsage() {
+    return QStringLiteral(
+        "usage: varo asm FILE [--game DIR] [-o OUT]\n"
+        "Assembles one scenario with the text-block settings of the game in DIR (by default the\n"
+        "folder above FILE's scenario folder, else FILE's folder). With -o the instruction lines\n"
+        "are written as an archive stores them (CP932, CR LF); otherwise they are printed as\n"
+        "UTF-8, one per line. An assembly error is printed as the player would see it; exit 1.\n");
+}
+
 QString CommandLine::PlayUsage() {
     return QStringLiteral(
         "usage: varo [GAME_DIR] [--save-dir DIR] [--headless] [--input FILE] [--trace FILE] "
         "[--shots DIR]\n"
+        "       varo asm FILE [--game DIR] [-o OUT]\n"
         "       varo save decode FILE\n"
         "       varo save encode FILE [-o OUT]\n"
         "       varo oska pack DIR OUT | list ARCHIVE | extract ARCHIVE DIR\n"

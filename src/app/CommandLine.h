@@ -12,6 +12,7 @@ struct CommandLine {
         OskaPack,
         OskaList,
         OskaExtract,
+        Asm,
         Help,
         Error
     };
@@ -33,4 +34,5 @@ struct CommandLine {
     static QString PlayUsage();
     static QString SaveUsage();
     static QString OskaUsage();
+    static QString AsmUsage();
 };

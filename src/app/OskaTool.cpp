@@ -5,12 +5,18 @@
 #include <QHash>
 #include <vector>
 
+#include <QRegularExpression>
+#include <algorithm>
+
 #include "app/CommandLine.h"
+#include "app/stdHelpers.h"
+#include "data/INIFile.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
 #include "platform/tusk/OskaArchive.h"
 #include "platform/tusk/OskaWriter.h"
+#include "scenario/ScenarioConverter.h"
 
 namespace {
 
@@ -79,6 +85,60 @@ bool collectFiles(const QString& dir, const QString& archive,
     return true;
 }
 
+bool isScenarioSource(const QString& file) {
+    return file.startsWith(QLatin1String("scenario/"), Qt::CaseInsensitive) &&
+           file.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) &&
+           file.count(QLatin1Char('/')) == 1;
+}
+
+bool initConverter(ScenarioConverter& converter, const QString& systemInfoPath) {
+    QString text;
+    if (!stdHelpers::ReadTextFile(systemInfoPath, text)) {
+        return false;
+    }
+    INIFile info;
+    info.SetText(text);
+    return converter.Init(info);
+}
+
+// Scenario entries are stored assembled, with the text-block settings of the
+// SystemInfo packed beside them.
+bool assembleScenarios(std::vector<OskaWriter::Entry>& entries, const QStringList& keys,
+                       QString& error) {
+    const auto scenario = std::find_if(entries.begin(), entries.end(), [](const auto& entry) {
+        return isScenarioSource(entry.name);
+    });
+    if (scenario == entries.end()) {
+        return true;
+    }
+    const qsizetype infoIndex = keys.indexOf(QRegularExpression(
+        QStringLiteral("^systeminfo$"), QRegularExpression::CaseInsensitiveOption));
+    ScenarioConverter converter;
+    if (infoIndex < 0 || !initConverter(converter, entries[infoIndex].sourcePath)) {
+        error = QStringLiteral(
+            "scenario files need the TextBlock settings (CharCount, LineCount) "
+            "of a SystemInfo file packed with them");
+        return false;
+    }
+    for (OskaWriter::Entry& entry : entries) {
+        if (!isScenarioSource(entry.name)) {
+            continue;
+        }
+        QString source;
+        if (!stdHelpers::ReadTextFile(entry.sourcePath, source)) {
+            error = QStringLiteral("cannot read ") + entry.name;
+            return false;
+        }
+        if (!converter.Assemble(source)) {
+            error = entry.name + QStringLiteral(": ") + converter.ErrorReport(keyOf(entry.name));
+            return false;
+        }
+        entry.bytes = Cp932Codec::encode(converter.RegularScript());
+        entry.sourcePath.clear();
+    }
+    return true;
+}
+
 bool openArchive(OskaArchive& archive, const QString& path, QByteArray& list, QString& error) {
     OskaArchive::Status status = archive.open(path);
     if (status == OskaArchive::Status::Ok) {
@@ -131,6 +191,9 @@ bool OskaTool::Pack(const QString& dir, const QString& archive, QString& error) 
         error = QStringLiteral("%1 files, but an archive holds at most %2 besides its file list")
                     .arg(entries.size() - 1)
                     .arg(OskaArchive::kMaxEntries - 1);
+        return false;
+    }
+    if (!assembleScenarios(entries, keys, error)) {
         return false;
     }
     entries.front().bytes = OskaWriter::fileList(keys);

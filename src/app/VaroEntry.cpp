@@ -6,8 +6,10 @@
 #include <QStandardPaths>
 
 #include "app/AppState.h"
+#include "app/ArchiveStartup.h"
 #include "app/CommandLine.h"
 #include "app/clsLaunch.h"
+#include "app/clsVaro.h"
 #include "data/INIFile.h"
 #include "data/stdINI.h"
 #include "platform/Platform.h"
@@ -104,12 +106,26 @@ int VaroEntry::Play(const CommandLine& command) {
     return exitCode;
 }
 
-// Until the engine plays games, a start shows which game folder was opened.
+// Until the engine plays games, a start registers the archives and shows which
+// game folder was opened.
 int VaroEntry::ShowGameInfo() {
     clsLaunch& launcher = *App().Launcher;
+    clsVaro varo;
+    App().Varo = &varo;
+    const int exitCode = ShowTitleOf(launcher, varo);
+    App().Varo = nullptr;
+    return exitCode;
+}
+
+int VaroEntry::ShowTitleOf(clsLaunch& launcher, clsVaro& varo) {
+    QString failure;
+    if (!ArchiveStartup::RegisterArchives(varo.Oska(), App().ArchiveDir, failure)) {
+        launcher.Msg(failure, 0);
+        return 1;
+    }
     const auto info = stdINI::LoadINIByKey(QStringLiteral("SystemInfo"));
     if (info == nullptr) {
-        launcher.Msg(QStringLiteral("システム情報ファイルが読み込めません。"), MsgBox::Critical);
+        launcher.Msg(QStringLiteral("システム情報をロードできません。"), 0);
         return 1;
     }
     const QString title =

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class clsLaunch;
+class clsVaro;
 struct CommandLine;
 
 // The process entry for playing a game: fixes the game and save folders, sets up
@@ -20,4 +22,5 @@ public:
 
 private:
     static int ShowGameInfo();
+    static int ShowTitleOf(clsLaunch& launcher, clsVaro& varo);
 };

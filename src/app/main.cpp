@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFile>
 
+#include "app/AsmTool.h"
 #include "app/CommandLine.h"
 #include "app/OskaTool.h"
 #include "app/SaveFileTool.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
         case CommandLine::Command::SaveDecode:
         case CommandLine::Command::SaveEncode:
             return SaveFileTool::Run(command);
+        case CommandLine::Command::Asm:
+            return AsmTool::Run(command);
         case CommandLine::Command::OskaPack:
         case CommandLine::Command::OskaList:
         case CommandLine::Command::OskaExtract:

@@ -14,18 +14,8 @@ namespace {
 
 using Command = CommandLine::Command;
 
-struct ProgramRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 ProgramRun varo(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(VARO_BINARY), args);
-    process.waitForFinished(30000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunVaro(args);
 }
 
 ProgramRun oska(const QString& action, const QStringList& operands) {

@@ -13,21 +13,8 @@
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 ProgramRun varo(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VARO_BINARY), args);
-    process.waitForFinished(30000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunVaro(args);
 }
 
 QStringList traceLines(const TempFolder& dir) {
@@ -136,4 +123,33 @@ TEST(VaroProgram, MissingSystemInformationIsReported) {
     const QStringList lines = traceLines(dir);
     EXPECT_EQ(lines.filter(QStringLiteral("msgbox")).size(), 1);
     EXPECT_EQ(lines.last(), QStringLiteral("t=0 exit 1"));
+}
+
+TEST(VaroProgram, SystemInformationFromAPackedArchive) {
+    TempFolder dir;
+    copyGame(QStringLiteral("minimal"), dir);
+    const ProgramRun pack =
+        varo({QStringLiteral("oska"), QStringLiteral("pack"), dir.file(QStringLiteral("game")),
+              dir.file(QStringLiteral("data.oska"))});
+    ASSERT_EQ(pack.exitCode, 0) << pack.err.toStdString();
+    QFile::remove(dir.file(QStringLiteral("game/SystemInfo.ini")));
+    QFile::rename(dir.file(QStringLiteral("data.oska")),
+                  dir.file(QStringLiteral("game/data.oska")));
+    const ProgramRun run = varo({dir.file(QStringLiteral("game")), QStringLiteral("--headless"),
+                                 QStringLiteral("--trace"), dir.file(QStringLiteral("trace.txt"))});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(traceLines(dir).filter(QStringLiteral("最小のゲーム")).size(), 1);
+}
+
+TEST(VaroProgram, DamagedArchiveStopsTheStartWithItsMessage) {
+    TempFolder dir;
+    copyGame(QStringLiteral("minimal"), dir);
+    dir.write(QStringLiteral("game/broken.oska"), "PK\x03\x04 not really a zip");
+    const ProgramRun run = varo({dir.file(QStringLiteral("game")), QStringLiteral("--headless"),
+                                 QStringLiteral("--trace"), dir.file(QStringLiteral("trace.txt"))});
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList boxes = traceLines(dir).filter(QStringLiteral("msgbox"));
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes.first().contains(QStringLiteral("アーカイブの初期化に失敗しました。")));
+    EXPECT_TRUE(boxes.first().contains(QStringLiteral("broken.oska")));
 }

@@ -42,7 +42,7 @@ protected:
 TEST_F(clsOskaDriverTest, APackedFolderReadsBackByKey) {
     const QByteArray story = Cp932Codec::encode(QStringLiteral("「こんにちは」①～\r\n"));
     const QByteArray sound(70000, '\x7F');
-    dir.write(QStringLiteral("data/scenario/start.txt"), story);
+    dir.write(QStringLiteral("data/text/start.txt"), story);  // outside scenario/: stored as is
     dir.write(QStringLiteral("data/se/Click.ogg"), sound);
     dir.write(QStringLiteral("data/SystemInfo.ini"), "[Game]\r\nTitle=x");
     QString error;

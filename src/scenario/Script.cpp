@@ -1,0 +1,40 @@
+#include "scenario/Script.h"
+
+void Script::Init(const QString& name, bool reserved) {
+    name_ = name;
+    reserved_ = reserved;
+}
+
+bool Script::Parse(const QString& text, QString& errMsg) {
+    errMsg.clear();
+    labels_.clear();
+    labels_.insert(QString(), 0);
+    lines_ = text.split(QStringLiteral("\r\n"));
+    for (qsizetype k = 0; k < lines_.size(); ++k) {
+        QString& line = lines_[k];
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon < 0 || line.indexOf(QLatin1Char(':'), colon + 1) >= 0) {
+            continue;
+        }
+        const QString label = line.left(colon);
+        const QString folded = label.toCaseFolded();
+        if (labels_.contains(folded)) {
+            errMsg = QStringLiteral("ラベル'") + label + QStringLiteral("'が重複しています。");
+            return false;
+        }
+        labels_.insert(folded, static_cast<qint32>(k));
+        line = line.mid(colon + 1);
+    }
+    return true;
+}
+
+qint32 Script::LabelAddress(const QString& label) const {
+    return labels_.value(label.toCaseFolded(), -1);
+}
+
+QString Script::Element(qint32 index) const {
+    if (index < 0 || index >= Count()) {
+        return QString();
+    }
+    return lines_.at(index);
+}
