@@ -1,12 +1,12 @@
 #include "app/AsmTool.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "app/AppState.h"
 #include "app/ArchiveStartup.h"
 #include "app/CommandLine.h"
+#include "app/Console.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
 #include "app/stdHelpers.h"
@@ -17,21 +17,6 @@
 #include "scenario/ScenarioConverter.h"
 
 namespace {
-
-void writeTo(FILE* stream, const QByteArray& bytes) {
-    QFile out;
-    if (out.open(stream, QIODevice::WriteOnly)) {
-        out.write(bytes);
-        out.flush();
-    }
-}
-
-int fail(const QString& message) {
-    QString text = message;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    writeTo(stderr, (text + QLatin1Char('\n')).toUtf8());
-    return 1;
-}
 
 // The game's system information, read as the player reads it: debug.ini's
 // folders, then the loose file or the archives.
@@ -66,32 +51,32 @@ QString AsmTool::GameDirOf(const QString& file) {
 int AsmTool::Run(const CommandLine& command) {
     QString source;
     if (!stdHelpers::ReadTextFile(command.file, source)) {
-        return fail(QStringLiteral("varo asm: cannot read ") + command.file);
+        return Console::Fail(QStringLiteral("varo asm: cannot read ") + command.file);
     }
     const QString gameDir = command.gameDir.isEmpty() ? GameDirOf(command.file) : command.gameDir;
     QString error;
     const auto info = loadSystemInfo(gameDir, error);
     if (info == nullptr) {
-        return fail(QStringLiteral("varo asm: ") + error);
+        return Console::Fail(QStringLiteral("varo asm: ") + error);
     }
     ScenarioConverter converter;
     if (!converter.Init(*info)) {
-        return fail(
+        return Console::Fail(
             QStringLiteral("varo asm: the game's SystemInfo has no usable TextBlock "
                            "settings (CharCount, LineCount)"));
     }
     if (!converter.Assemble(source)) {
-        return fail(converter.ErrorReport(QFileInfo(command.file).completeBaseName()));
+        return Console::Fail(converter.ErrorReport(QFileInfo(command.file).completeBaseName()));
     }
     const QString lines = converter.RegularScript();
     if (command.output.isEmpty()) {
         QString text = lines;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        writeTo(stdout, (text + QLatin1Char('\n')).toUtf8());
+        Console::Out((text + QLatin1Char('\n')).toUtf8());
         return 0;
     }
     if (!FileIo::writeDurable(command.output, Cp932Codec::encode(lines))) {
-        return fail(QStringLiteral("varo asm: cannot write ") + command.output);
+        return Console::Fail(QStringLiteral("varo asm: cannot write ") + command.output);
     }
     return 0;
 }

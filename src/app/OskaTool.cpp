@@ -1,7 +1,6 @@
 #include "app/OskaTool.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include <algorithm>
 
 #include "app/CommandLine.h"
+#include "app/Console.h"
 #include "app/stdHelpers.h"
 #include "data/INIFile.h"
 #include "platform/os/Cp932Codec.h"
@@ -20,17 +20,8 @@
 
 namespace {
 
-void writeTo(FILE* stream, const QByteArray& bytes) {
-    QFile out;
-    if (out.open(stream, QIODevice::WriteOnly)) {
-        out.write(bytes);
-        out.flush();
-    }
-}
-
 int fail(const QString& message) {
-    writeTo(stderr, (QStringLiteral("varo oska: ") + message + QLatin1Char('\n')).toUtf8());
-    return 1;
+    return Console::Fail(QStringLiteral("varo oska: ") + message);
 }
 
 QString keyOf(const QString& relativePath) {
@@ -171,7 +162,7 @@ int OskaTool::Run(const CommandLine& command) {
     if (!List(command.file, lines, error)) {
         return fail(error);
     }
-    writeTo(stdout, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    Console::Out((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     return 0;
 }
 

@@ -1,24 +1,14 @@
 #include "app/SaveFileTool.h"
 
-#include <QFile>
-
 #include "app/CommandLine.h"
+#include "app/Console.h"
 #include "data/Scrambler.h"
 #include "platform/os/FileIo.h"
 
 namespace {
 
-void writeTo(FILE* stream, const QByteArray& bytes) {
-    QFile out;
-    if (out.open(stream, QIODevice::WriteOnly)) {
-        out.write(bytes);
-        out.flush();
-    }
-}
-
 int fail(const QString& message) {
-    writeTo(stderr, (QStringLiteral("varo save: ") + message + QLatin1Char('\n')).toUtf8());
-    return 1;
+    return Console::Fail(QStringLiteral("varo save: ") + message);
 }
 
 }  // namespace
@@ -56,7 +46,7 @@ int SaveFileTool::DecodeFile(const QString& file) {
         return fail(file + QStringLiteral(
                                " is damaged: its size is odd, so it cannot hold scrambled text"));
     }
-    writeTo(stdout, *text);
+    Console::Out(*text);
     return 0;
 }
 
@@ -67,7 +57,7 @@ int SaveFileTool::EncodeFile(const QString& file, const QString& output) {
     }
     const QByteArray scrambled = Encode(*bytes);
     if (output.isEmpty()) {
-        writeTo(stdout, scrambled);
+        Console::Out(scrambled);
         return 0;
     }
     if (!FileIo::writeDurable(output, scrambled)) {

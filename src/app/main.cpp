@@ -1,8 +1,8 @@
 #include <QApplication>
-#include <QFile>
 
 #include "app/AsmTool.h"
 #include "app/CommandLine.h"
+#include "app/Console.h"
 #include "app/OskaTool.h"
 #include "app/SaveFileTool.h"
 #include "app/VaroEntry.h"
@@ -17,13 +17,6 @@ QStringList arguments(int argc, char** argv) {
     return args;
 }
 
-void print(FILE* stream, const QString& text) {
-    QFile out;
-    if (out.open(stream, QIODevice::WriteOnly)) {
-        out.write(text.toUtf8());
-    }
-}
-
 // A windowed run without any display falls back to the headless platform.
 bool hasDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -36,10 +29,10 @@ int main(int argc, char** argv) {
     CommandLine command = CommandLine::Parse(arguments(argc, argv));
     switch (command.command) {
         case CommandLine::Command::Help:
-            print(stdout, command.text);
+            Console::Out(command.text.toUtf8());
             return 0;
         case CommandLine::Command::Error:
-            print(stderr, QStringLiteral("varo: ") + command.text + QLatin1Char('\n'));
+            Console::Fail(QStringLiteral("varo: ") + command.text);
             return 2;
         case CommandLine::Command::SaveDecode:
         case CommandLine::Command::SaveEncode:
@@ -54,7 +47,7 @@ int main(int argc, char** argv) {
             break;
     }
     if (!command.headless && !hasDisplay()) {
-        print(stderr, QStringLiteral("varo: no display found; running headless\n"));
+        Console::Err("varo: no display found; running headless\n");
         command.headless = true;
     }
     if (command.headless) {

@@ -1,6 +1,7 @@
 #include "scenario/clsInterpreter.h"
 
 #include "app/AppState.h"
+#include "app/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"
@@ -15,19 +16,6 @@ namespace {
 const QString kGameMenus = QStringLiteral(
     "file!saveload,file!qsave,file!qload,file!title,message!skip,message!auto,message!log");
 const QString kReplayMenus = QStringLiteral("file!title,message!skip,message!auto,message!log");
-
-QString trimTableLine(const QString& line) {
-    static const QString blanks = QStringLiteral(" \u3000\t\r\n");
-    qsizetype begin = 0;
-    qsizetype end = line.size();
-    while (begin < end && blanks.contains(line.at(begin))) {
-        ++begin;
-    }
-    while (end > begin && blanks.contains(line.at(end - 1))) {
-        --end;
-    }
-    return line.mid(begin, end - begin);
-}
 
 }  // namespace
 
@@ -57,7 +45,7 @@ void clsInterpreter::BuildInstructionTable() {
     const QStringList lines =
         mSystemInfo.KeySection(QStringLiteral("Instruction")).Text().split(QStringLiteral("\r\n"));
     for (const QString& raw : lines) {
-        const QString line = trimTableLine(raw);
+        const QString line = stdHelpers::TrimChars(raw, QStringLiteral(" \u3000\t\r\n"));
         if (line.isEmpty() || line.startsWith(QStringLiteral("//"))) {
             continue;
         }
