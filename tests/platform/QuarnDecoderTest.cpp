@@ -51,3 +51,27 @@ TEST(QuarnDecoder, MasksAreGreyLevelsOverBlack) {
     EXPECT_NEAR(mask.constScanLine(0)[3], 128, 1);
     EXPECT_TRUE(QuarnDecoder::toMask(QImage()).isNull());
 }
+
+TEST(QuarnDecoder, SplitsAPictureIntoColoursAndAlphaMask) {
+    QImage picture(3, 1, QImage::Format_ARGB32);
+    picture.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    picture.setPixel(1, 0, qRgba(0, 255, 0, 128));
+    picture.setPixel(2, 0, qRgba(0, 0, 255, 0));
+    const QImage decoded = QuarnDecoder::decode(encoded(picture, "PNG"));
+    const QImage mask = QuarnDecoder::alphaMask(decoded);
+    ASSERT_EQ(mask.format(), QImage::Format_Grayscale8);
+    EXPECT_EQ(mask.constScanLine(0)[0], 255);
+    EXPECT_EQ(mask.constScanLine(0)[1], 128);
+    EXPECT_EQ(mask.constScanLine(0)[2], 0);
+
+    const QImage colours = QuarnDecoder::colours(decoded);
+    ASSERT_EQ(colours.format(), QImage::Format_RGB32);
+    EXPECT_EQ(colours.pixel(1, 0), qRgb(0, 255, 0));  // the colour, not darkened
+    EXPECT_EQ(colours.pixel(2, 0), qRgb(0, 0, 255));
+
+    QImage opaque(2, 2, QImage::Format_RGB32);
+    opaque.fill(Qt::red);
+    EXPECT_TRUE(QuarnDecoder::alphaMask(opaque).isNull());
+    EXPECT_TRUE(QuarnDecoder::alphaMask(QImage()).isNull());
+    EXPECT_TRUE(QuarnDecoder::colours(QImage()).isNull());
+}

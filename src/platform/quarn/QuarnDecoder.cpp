@@ -54,3 +54,21 @@ QImage QuarnDecoder::toMask(const QImage& picture) {
     }
     return mask;
 }
+
+QImage QuarnDecoder::alphaMask(const QImage& picture) {
+    if (picture.isNull() || !picture.hasAlphaChannel()) {
+        return QImage();
+    }
+    QImage alpha = picture.convertToFormat(QImage::Format_Alpha8);
+    // Same bytes, read as grey levels.
+    alpha.reinterpretAsFormat(QImage::Format_Grayscale8);
+    return alpha;
+}
+
+QImage QuarnDecoder::colours(const QImage& picture) {
+    if (picture.isNull()) {
+        return QImage();
+    }
+    // Straight (not premultiplied) colours keep their value where alpha is low.
+    return picture.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
+}

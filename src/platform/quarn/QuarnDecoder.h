@@ -17,4 +17,12 @@ public:
     // The picture as an 8-bit greyscale mask: white opaque, black transparent.
     // Transparent parts of the picture count as black.
     static QImage toMask(const QImage& picture);
+
+    // The picture's alpha channel as an 8-bit greyscale mask (opaque white), or a
+    // null image when the picture has no alpha channel.
+    static QImage alphaMask(const QImage& picture);
+
+    // The picture's colours with the alpha channel dropped (RGB32): the colour
+    // part of a picture whose transparency goes into a separate mask.
+    static QImage colours(const QImage& picture);
 };

@@ -1,0 +1,116 @@
+#include "KestDriverFixture.h"
+#include "app/clsVaro.h"
+#include "media/clsOskaDriver.h"
+
+namespace {
+
+class KestPictureLoaderTest : public KestDriverFixture {
+protected:
+    void SetUp() override {
+        KestDriverFixture::SetUp();
+        driver->SetBaseFilmSet(1);
+        film = driver->MakeFilm(FilmKind::Picture, 0, 0, 5, 5);
+        kest().SetFilmProp(film, FilmProp::Parent, driver->FIDBuff());
+    }
+
+    // Registers one archive of the files as the engine's only archive.
+    void useArchive(const oskatest::Files& files) {
+        dir.write(QStringLiteral("data.oska"), oskatest::archive(files));
+        App().Varo = &varo;
+        ASSERT_TRUE(varo.Oska().Init(1));
+        ASSERT_TRUE(varo.Oska().LoadArchive(dir.file(QStringLiteral("data.oska"))));
+        QString list;
+        ASSERT_TRUE(varo.Oska().LoadTextFile(0, list));
+        ASSERT_TRUE(varo.Oska().LoadArchiveList(list, 0));
+    }
+
+    QRgb colourAt(FilmId of, int x, int y) {
+        return surface(of, FilmProp::PictureSurface).pixel(x, y);
+    }
+    int maskAt(FilmId of, int x, int y) {
+        return surface(of, FilmProp::MaskSurface).constScanLine(y)[x];
+    }
+
+    clsVaro varo;
+    FilmId film = clsKestDriver::kNoFilm;
+};
+
+}  // namespace
+
+TEST_F(KestPictureLoaderTest, PngAlphaBecomesTheMaskOverOpaqueColours) {
+    QImage chara = filled(8, 4, Qt::green);
+    chara.setPixel(6, 1, qRgba(255, 0, 0, 128));
+    picture(QStringLiteral("Chara.PNG"), chara, "PNG");
+    ASSERT_TRUE(driver->LoadPng(film, QStringLiteral("chara"), true, true));
+    EXPECT_EQ(sizeProp(film, FilmProp::Size), QSize(8, 4));
+    EXPECT_EQ(colourAt(film, 6, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(maskAt(film, 0, 1), 255);
+    EXPECT_EQ(maskAt(film, 6, 1), 128);
+    EXPECT_TRUE(logged(QStringLiteral("kest loadpicture 'chara' from png file")));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadmask 'chara' from png file")));
+    fillBack(kBlue);
+    driver->DrawActivate(0, 0);
+    EXPECT_EQ(pixel(1, 1), qRgb(0, 255, 0));
+    EXPECT_TRUE(NearColour(pixel(6, 1), qRgb(128, 0, 127), 2));
+}
+
+TEST_F(KestPictureLoaderTest, PngWithoutAlphaGetsAFullyOpaqueMask) {
+    QImage plain(6, 6, QImage::Format_RGB32);
+    plain.fill(Qt::yellow);
+    picture(QStringLiteral("bg.png"), plain, "PNG");
+    ASSERT_TRUE(driver->LoadPng(film, QStringLiteral("bg"), false, true));
+    EXPECT_FALSE(logged(QStringLiteral("kest pat alphachannel")));
+    ASSERT_TRUE(driver->LoadPng(film, QStringLiteral("bg"), true, true));
+    EXPECT_TRUE(logged(QStringLiteral("kest pat alphachannel 'bg'")));
+    EXPECT_FALSE(logged(QStringLiteral("kest loadmask 'bg'")));
+    EXPECT_EQ(maskAt(film, 5, 5), 255);
+}
+
+TEST_F(KestPictureLoaderTest, BmpPictureTakesItsMaskFromTheMinusMFile) {
+    picture(QStringLiteral("pic.bmp"), filled(8, 4, Qt::cyan), "BMP");
+    picture(QStringLiteral("PIC-M.bmp"), halves(8, 4), "BMP");
+    ASSERT_TRUE(driver->LoadPng(film, QStringLiteral("pic"), true, true));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadpicture 'pic' from bmp file")));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadmask 'pic-m' from bmp file")));
+    EXPECT_EQ(colourAt(film, 0, 0), qRgb(0, 255, 255));
+    EXPECT_EQ(maskAt(film, 0, 0), 0);
+    EXPECT_EQ(maskAt(film, 7, 3), 255);
+
+    EXPECT_TRUE(driver->LoadByFullPath(film, dir.file(QStringLiteral("image/PIC-M.bmp"))));
+    EXPECT_EQ(colourAt(film, 7, 0), qRgb(255, 255, 255));
+    EXPECT_FALSE(driver->LoadByFullPath(film, dir.file(QStringLiteral("none.bmp"))));
+}
+
+TEST_F(KestPictureLoaderTest, UnknownOrRefusedPicturesFailWithoutDrawing) {
+    dir.write(QStringLiteral("outside.png"), oskatest::encoded(filled(3, 3, Qt::red), "PNG"));
+    EXPECT_FALSE(driver->LoadPng(film, QStringLiteral("none"), true, true));
+    EXPECT_FALSE(driver->LoadPng(film, QStringLiteral("../outside"), true, true));
+    EXPECT_FALSE(driver->LoadPng(film, dir.file(QStringLiteral("outside")), true, true));
+    EXPECT_TRUE(logged(QStringLiteral("refused")));
+    picture(QStringLiteral("here.png"), filled(3, 3, Qt::red), "PNG");
+    App().CGFileMode = false;
+    EXPECT_FALSE(driver->LoadPng(film, QStringLiteral("here"), true, true));
+    EXPECT_FALSE(logged(QStringLiteral("kest loadpicture")));
+    EXPECT_EQ(sizeProp(film, FilmProp::Size), QSize(5, 5));
+}
+
+TEST_F(KestPictureLoaderTest, ArchivePictureOfTheSurfaceSizeTakesTheFastPath) {
+    useArchive({{QStringLiteral("image/arc.png"), oskatest::encoded(filled(16, 8, Qt::red), "PNG")},
+                {QStringLiteral("image/arc-m.bmp"), oskatest::encoded(halves(16, 8), "BMP")}});
+    ASSERT_TRUE(driver->LoadPng(film, QStringLiteral("arc"), true, true));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadpicture fast 'arc' from archive")));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadmask slow 'arc-m' from archive")));
+    EXPECT_EQ(colourAt(film, 3, 3), qRgb(255, 0, 0));
+    EXPECT_EQ(maskAt(film, 1, 1), 0);
+    EXPECT_EQ(maskAt(film, 14, 1), 255);
+
+    const FilmId wide = driver->MakeFilm(FilmKind::Picture, 0, 0, 32, 32);
+    ASSERT_TRUE(driver->LoadBmp(wide, QStringLiteral("arc"), QStringLiteral("nomask"), false));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadpicture slow 'arc' from archive")));
+    EXPECT_TRUE(logged(QStringLiteral("kest pat alphachannel 'nomask'")));
+    EXPECT_EQ(sizeProp(wide, FilmProp::SurfaceSize), QSize(32, 32));
+    EXPECT_EQ(colourAt(wide, 15, 7), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(colourAt(wide, 20, 20)), 0);
+    EXPECT_EQ(maskAt(wide, 1, 1), 255);
+    EXPECT_FALSE(driver->LoadBmp(wide, QStringLiteral("unknown"), QString(), true));
+}
