@@ -1,59 +1,48 @@
-#include <gtest/gtest.h>
-
 #include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
 
 using Command = CommandLine::Command;
 
+namespace {
+
+CommandLine parse(const char* line) {
+    return CommandLine::Parse(QString(line).split(u' ', Qt::SkipEmptyParts));
+}
+
+}  // namespace
+
 TEST(CommandLine, PlayWithOptions) {
-    const auto cmd = CommandLine::Parse({QStringLiteral("game"), QStringLiteral("--headless"),
-                                         QStringLiteral("--trace"), QStringLiteral("t.txt"),
-                                         QStringLiteral("--save-dir"), QStringLiteral("s")});
+    const CommandLine cmd = parse("game --headless --trace t.txt --save-dir s");
     EXPECT_EQ(cmd.command, Command::Play);
-    EXPECT_EQ(cmd.gameDir, QStringLiteral("game"));
+    EXPECT_EQ(cmd.gameDir, "game");
     EXPECT_TRUE(cmd.headless);
-    EXPECT_EQ(cmd.traceFile, QStringLiteral("t.txt"));
-    EXPECT_EQ(cmd.saveDir, QStringLiteral("s"));
-    EXPECT_EQ(CommandLine::Parse({}).command, Command::Play);
-    EXPECT_TRUE(CommandLine::Parse({}).gameDir.isEmpty());
+    EXPECT_EQ(cmd.traceFile, "t.txt");
+    EXPECT_EQ(cmd.saveDir, "s");
+    EXPECT_EQ(parse("").command, Command::Play);
+    EXPECT_TRUE(parse("").gameDir.isEmpty());
 }
 
-TEST(CommandLine, Errors) {
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("--trace")}).command, Command::Error);
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("a"), QStringLiteral("b")}).command,
-              Command::Error);
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("--bogus")}).command, Command::Error);
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("save")}).command, Command::Error);
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("save"), QStringLiteral("decode")}).command,
-              Command::Error);
-    EXPECT_EQ(
-        CommandLine::Parse({QStringLiteral("save"), QStringLiteral("zip"), QStringLiteral("f")})
-            .command,
-        Command::Error);
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("save"), QStringLiteral("decode"),
-                                  QStringLiteral("f"), QStringLiteral("-o"), QStringLiteral("x")})
-                  .command,
-              Command::Error);
-}
-
-TEST(CommandLine, SaveCommands) {
-    const auto decode = CommandLine::Parse(
-        {QStringLiteral("save"), QStringLiteral("decode"), QStringLiteral("config.ini")});
-    EXPECT_EQ(decode.command, Command::SaveDecode);
-    EXPECT_EQ(decode.file, QStringLiteral("config.ini"));
-    const auto encode = CommandLine::Parse({QStringLiteral("save"), QStringLiteral("encode"),
-                                            QStringLiteral("c.txt"), QStringLiteral("-o"),
-                                            QStringLiteral("c.ini")});
+TEST(CommandLine, SaveCommandsHelpAndErrors) {
+    const std::pair<const char*, Command> rows[] = {{"save decode config.ini", Command::SaveDecode},
+                                                    {"save encode c.txt", Command::SaveEncode},
+                                                    {"--help", Command::Help},
+                                                    {"save --help", Command::Help},
+                                                    {"save encode --help", Command::Help},
+                                                    {"--trace", Command::Error},
+                                                    {"a b", Command::Error},
+                                                    {"--bogus", Command::Error},
+                                                    {"save", Command::Error},
+                                                    {"save decode", Command::Error},
+                                                    {"save zip f", Command::Error},
+                                                    {"save decode f -o x", Command::Error}};
+    for (const auto& [line, command] : rows) {
+        EXPECT_EQ(parse(line).command, command) << line;
+    }
+    EXPECT_EQ(parse("save decode config.ini").file, "config.ini");
+    const CommandLine encode = parse("save encode c.txt -o c.ini");
     EXPECT_EQ(encode.command, Command::SaveEncode);
-    EXPECT_EQ(encode.file, QStringLiteral("c.txt"));
-    EXPECT_EQ(encode.output, QStringLiteral("c.ini"));
-}
-
-TEST(CommandLine, HelpEverywhere) {
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("--help")}).command, Command::Help);
-    const auto saveHelp = CommandLine::Parse(
-        {QStringLiteral("save"), QStringLiteral("encode"), QStringLiteral("--help")});
-    EXPECT_EQ(saveHelp.command, Command::Help);
-    EXPECT_TRUE(saveHelp.text.contains(QStringLiteral("encode")));
-    EXPECT_EQ(CommandLine::Parse({QStringLiteral("save"), QStringLiteral("--help")}).command,
-              Command::Help);
+    EXPECT_EQ(encode.file, "c.txt");
+    EXPECT_EQ(encode.output, "c.ini");
+    EXPECT_TRUE(parse("save encode --help").text.contains("encode"));
 }

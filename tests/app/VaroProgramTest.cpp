@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include "TestSupport.h"
@@ -13,143 +12,103 @@
 
 namespace {
 
-ProgramRun varo(const QStringList& args) {
-    return RunVaro(args);
-}
-
-QStringList traceLines(const TempFolder& dir) {
-    return QString::fromUtf8(dir.read(QStringLiteral("trace.txt")))
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-void copyGame(const QString& name, const TempFolder& dir) {
-    const QDir source(QStringLiteral(VARO_SOURCE_DIR "/tests/games/") + name);
-    QDir().mkpath(dir.file(QStringLiteral("game")));
-    for (const QString& file : source.entryList(QDir::Files)) {
-        QFile::copy(source.filePath(file), dir.file(QStringLiteral("game/") + file));
+class VaroProgram : public ::testing::Test {
+protected:
+    // Runs varo with the arguments; "@NAME" stands for the path of NAME in the folder.
+    ProgramRun varo(const QStringList& args) {
+        QStringList resolved;
+        for (const QString& arg : args) {
+            resolved << (arg.startsWith(u'@') ? dir.file(arg.mid(1)) : arg);
+        }
+        return RunVaro(resolved);
     }
-}
+    void copyGame() {
+        const QDir source(VARO_SOURCE_DIR "/tests/games/minimal");
+        QDir().mkpath(dir.file("game"));
+        for (const QString& file : source.entryList(QDir::Files)) {
+            QFile::copy(source.filePath(file), dir.file("game/" + file));
+        }
+    }
+    // Plays the game headless with a trace; the trace lines.
+    QStringList play(int exitCode) {
+        const ProgramRun run = varo({"@game", "--headless", "--trace", "@trace.txt"});
+        EXPECT_EQ(run.exitCode, exitCode) << run.err.toStdString();
+        return QString::fromUtf8(dir.read("trace.txt")).split(u'\n', Qt::SkipEmptyParts);
+    }
+    TempFolder dir;
+};
 
 }  // namespace
 
-TEST(VaroProgram, SaveDecodeShowsWhatTheEngineWrote) {
-    TempFolder dir;
+TEST_F(VaroProgram, SaveDecodeShowsWhatTheEngineWroteAndEncodeRestoresIt) {
     INIFile doc;
-    doc.KeySection(QStringLiteral("Config"))
-        .SetKeyValue(QStringLiteral("Font"), QStringLiteral("ＭＳ 明朝"));
+    doc.KeySection("Config").SetKeyValue("Font", "ＭＳ 明朝");
     App().INIEncript = true;
-    ASSERT_TRUE(stdINI::SaveINIFile(doc, dir.file(QStringLiteral("config.ini"))));
-
-    const ProgramRun decoded = varo(
-        {QStringLiteral("save"), QStringLiteral("decode"), dir.file(QStringLiteral("config.ini"))});
+    ASSERT_TRUE(stdINI::SaveINIFile(doc, dir.file("config.ini")));
+    const ProgramRun decoded = varo({"save", "decode", "@config.ini"});
     ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
     EXPECT_EQ(QString::fromUtf8(decoded.out), doc.Text());
-
-    dir.write(QStringLiteral("config.txt"), decoded.out);
-    const ProgramRun encoded = varo({QStringLiteral("save"), QStringLiteral("encode"),
-                                     dir.file(QStringLiteral("config.txt")), QStringLiteral("-o"),
-                                     dir.file(QStringLiteral("again.ini"))});
+    dir.write("config.txt", decoded.out);
+    const ProgramRun encoded = varo({"save", "encode", "@config.txt", "-o", "@again.ini"});
     ASSERT_EQ(encoded.exitCode, 0) << encoded.err.toStdString();
-    EXPECT_EQ(dir.read(QStringLiteral("again.ini")), dir.read(QStringLiteral("config.ini")));
+    EXPECT_EQ(dir.read("again.ini"), dir.read("config.ini"));
+    // An LF-edited UTF-8 text gets its CR LF back.
+    dir.write("edited.txt", "\xEF\xBB\xBF[Save]\nName=花子");
+    const ProgramRun edited = varo({"save", "encode", "@edited.txt"});
+    ASSERT_EQ(edited.exitCode, 0);
+    EXPECT_EQ(Scrambler::unscrambleText(edited.out), "[Save]\r\nName=花子");
 }
 
-TEST(VaroProgram, SaveEncodeRestoresCrLfOfAnLfEditedText) {
-    TempFolder dir;
-    dir.write(QStringLiteral("edited.txt"),
-              QByteArray("\xEF\xBB\xBF[Save]\nName=") + QStringLiteral("花子").toUtf8());
-    const ProgramRun encoded = varo(
-        {QStringLiteral("save"), QStringLiteral("encode"), dir.file(QStringLiteral("edited.txt"))});
-    ASSERT_EQ(encoded.exitCode, 0);
-    EXPECT_EQ(Scrambler::unscrambleText(encoded.out), QStringLiteral("[Save]\r\nName=花子"));
-}
-
-TEST(VaroProgram, SaveDecodeRefusesDamagedAndMissingFiles) {
-    TempFolder dir;
-    dir.write(QStringLiteral("odd.ini"), "abc");
-    const ProgramRun odd = varo(
-        {QStringLiteral("save"), QStringLiteral("decode"), dir.file(QStringLiteral("odd.ini"))});
+TEST_F(VaroProgram, SaveDecodeRefusesDamagedAndMissingFiles) {
+    dir.write("odd.ini", "abc");
+    const ProgramRun odd = varo({"save", "decode", "@odd.ini"});
     EXPECT_EQ(odd.exitCode, 1);
     EXPECT_TRUE(odd.err.contains("damaged"));
     EXPECT_TRUE(odd.out.isEmpty());
-    const ProgramRun missing =
-        varo({QStringLiteral("save"), QStringLiteral("decode"), dir.file(QStringLiteral("none"))});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(
-        varo({QStringLiteral("save"), QStringLiteral("frobnicate"), QStringLiteral("x")}).exitCode,
-        0);
-    EXPECT_EQ(
-        varo({QStringLiteral("save"), QStringLiteral("decode"), QStringLiteral("--help")}).exitCode,
-        0);
+    EXPECT_EQ(varo({"save", "decode", "@none"}).exitCode, 1);
+    EXPECT_NE(varo({"save", "frobnicate", "x"}).exitCode, 0);
+    EXPECT_EQ(varo({"save", "decode", "--help"}).exitCode, 0);
 }
 
-TEST(VaroProgram, HeadlessStartSaysWhatItIsAndExits) {
-    TempFolder dir;
-    copyGame(QStringLiteral("minimal"), dir);
-    const ProgramRun run = varo({dir.file(QStringLiteral("game")), QStringLiteral("--headless"),
-                                 QStringLiteral("--trace"), dir.file(QStringLiteral("trace.txt"))});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList lines = traceLines(dir);
-    ASSERT_FALSE(lines.isEmpty());
-    EXPECT_TRUE(lines.filter(QStringLiteral("msgbox \"Varo")).size() == 1)
-        << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(lines.filter(QStringLiteral("最小のゲーム")).size() == 1);
-    EXPECT_EQ(lines.last(), QStringLiteral("t=0 exit 0"));
-    EXPECT_TRUE(QDir(dir.file(QStringLiteral("game/savedata"))).exists());
-    EXPECT_FALSE(QDir(dir.file(QStringLiteral("game/log"))).exists());  // no debug.ini, no log file
+TEST_F(VaroProgram, HeadlessStartSaysWhatItIsAndExits) {
+    copyGame();
+    const QStringList lines = play(0);
+    EXPECT_EQ(lines.filter("msgbox \"Varo").size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.filter("最小のゲーム").size(), 1);
+    EXPECT_EQ(lines.value(lines.size() - 1), "t=0 exit 0");
+    EXPECT_TRUE(QDir(dir.file("game/savedata")).exists());
+    EXPECT_FALSE(QDir(dir.file("game/log")).exists());  // no debug.ini, no log file
 }
 
-TEST(VaroProgram, DebugIniWritesTheRunTimeLog) {
-    TempFolder dir;
-    copyGame(QStringLiteral("minimal"), dir);
-    dir.write(QStringLiteral("game/debug.ini"), "[debug]\r\n");
-    const ProgramRun run = varo({dir.file(QStringLiteral("game")), QStringLiteral("--headless"),
-                                 QStringLiteral("--save-dir"), dir.file(QStringLiteral("saves"))});
-    ASSERT_EQ(run.exitCode, 0);
-    const QStringList logs = QDir(dir.file(QStringLiteral("game/log"))).entryList(QDir::Files);
+TEST_F(VaroProgram, DebugIniWritesTheRunTimeLog) {
+    copyGame();
+    dir.write("game/debug.ini", "[debug]\r\n");
+    ASSERT_EQ(varo({"@game", "--headless", "--save-dir", "@saves"}).exitCode, 0);
+    const QStringList logs = QDir(dir.file("game/log")).entryList(QDir::Files);
     ASSERT_EQ(logs.size(), 1);
-    EXPECT_TRUE(
-        QRegularExpression(QStringLiteral("^\\d{12}\\.txt$")).match(logs.first()).hasMatch());
-    EXPECT_TRUE(dir.read(QStringLiteral("game/log/") + logs.first()).contains("Varo"));
-    EXPECT_TRUE(QDir(dir.file(QStringLiteral("saves"))).exists());
-    EXPECT_FALSE(QDir(dir.file(QStringLiteral("game/savedata"))).exists());
+    EXPECT_TRUE(QRegularExpression("^\\d{12}\\.txt$").match(logs.first()).hasMatch());
+    EXPECT_TRUE(dir.read("game/log/" + logs.first()).contains("Varo"));
+    EXPECT_TRUE(QDir(dir.file("saves")).exists());
+    EXPECT_FALSE(QDir(dir.file("game/savedata")).exists());
 }
 
-TEST(VaroProgram, MissingSystemInformationIsReported) {
-    TempFolder dir;
-    dir.write(QStringLiteral("game/readme.txt"), "not a game");
-    const ProgramRun run = varo({dir.file(QStringLiteral("game")), QStringLiteral("--headless"),
-                                 QStringLiteral("--trace"), dir.file(QStringLiteral("trace.txt"))});
-    EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = traceLines(dir);
-    EXPECT_EQ(lines.filter(QStringLiteral("msgbox")).size(), 1);
-    EXPECT_EQ(lines.last(), QStringLiteral("t=0 exit 1"));
+TEST_F(VaroProgram, MissingSystemInformationOrADamagedArchiveStopsTheStart) {
+    dir.write("game/readme.txt", "not a game");
+    QStringList lines = play(1);
+    EXPECT_EQ(lines.filter("msgbox").size(), 1);
+    EXPECT_EQ(lines.value(lines.size() - 1), "t=0 exit 1");
+    copyGame();
+    dir.write("game/broken.oska", "PK\x03\x04 not really a zip");
+    lines = play(1).filter("msgbox");
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.first().contains("アーカイブの初期化に失敗しました。"));
+    EXPECT_TRUE(lines.first().contains("broken.oska"));
 }
 
-TEST(VaroProgram, SystemInformationFromAPackedArchive) {
-    TempFolder dir;
-    copyGame(QStringLiteral("minimal"), dir);
-    const ProgramRun pack =
-        varo({QStringLiteral("oska"), QStringLiteral("pack"), dir.file(QStringLiteral("game")),
-              dir.file(QStringLiteral("data.oska"))});
-    ASSERT_EQ(pack.exitCode, 0) << pack.err.toStdString();
-    QFile::remove(dir.file(QStringLiteral("game/SystemInfo.ini")));
-    QFile::rename(dir.file(QStringLiteral("data.oska")),
-                  dir.file(QStringLiteral("game/data.oska")));
-    const ProgramRun run = varo({dir.file(QStringLiteral("game")), QStringLiteral("--headless"),
-                                 QStringLiteral("--trace"), dir.file(QStringLiteral("trace.txt"))});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(traceLines(dir).filter(QStringLiteral("最小のゲーム")).size(), 1);
-}
-
-TEST(VaroProgram, DamagedArchiveStopsTheStartWithItsMessage) {
-    TempFolder dir;
-    copyGame(QStringLiteral("minimal"), dir);
-    dir.write(QStringLiteral("game/broken.oska"), "PK\x03\x04 not really a zip");
-    const ProgramRun run = varo({dir.file(QStringLiteral("game")), QStringLiteral("--headless"),
-                                 QStringLiteral("--trace"), dir.file(QStringLiteral("trace.txt"))});
-    EXPECT_EQ(run.exitCode, 1);
-    const QStringList boxes = traceLines(dir).filter(QStringLiteral("msgbox"));
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(boxes.first().contains(QStringLiteral("アーカイブの初期化に失敗しました。")));
-    EXPECT_TRUE(boxes.first().contains(QStringLiteral("broken.oska")));
+TEST_F(VaroProgram, SystemInformationFromAPackedArchive) {
+    copyGame();
+    ASSERT_EQ(varo({"oska", "pack", "@game", "@data.oska"}).exitCode, 0);
+    QFile::remove(dir.file("game/SystemInfo.ini"));
+    QFile::rename(dir.file("data.oska"), dir.file("game/data.oska"));
+    EXPECT_EQ(play(0).filter("最小のゲーム").size(), 1);
 }

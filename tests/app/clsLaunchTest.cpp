@@ -1,12 +1,13 @@
+#include "app/clsLaunch.h"
+
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QDir>
 
 #include "TestSupport.h"
 #include "app/AppState.h"
-#include "app/clsLaunch.h"
 #include "platform/os/Cp932Codec.h"
+#include "platform/os/FileIo.h"
 
 class clsLaunchTest : public ::testing::Test {
 protected:
@@ -16,98 +17,83 @@ protected:
         // Make every switch differ from its default, so Init must reset them.
         App().ScenarioFileMode = App().AllCG = true;
         App().INIEncript = App().SubClassMode = false;
-        App().IniDir = QStringLiteral("/elsewhere");
+        App().IniDir = "/elsewhere";
     }
     void TearDown() override { App().ResetSwitchesAndFolders(); }
-
-    void writeDebugIni(const QString& text) {
-        dir.write(QStringLiteral("debug.ini"), Cp932Codec::encode(text));
+    // Starts a launcher with that debug.ini, none for "".
+    std::unique_ptr<clsLaunch> launched(const QString& debugIni) {
+        if (!debugIni.isEmpty()) {
+            dir.write("debug.ini", Cp932Codec::encode(debugIni));
+        }
+        auto launcher = std::make_unique<clsLaunch>();
+        EXPECT_TRUE(launcher->Init());
+        return launcher;
     }
-
+    // The switches as 0/1 in a fixed order.
+    static QString switches() {
+        QString bits;
+        for (bool on :
+             {App().ScenarioFileMode, App().CGFileMode, App().SoundFileMode, App().NovelMode,
+              App().DrawActivity, App().AllCG, App().INIEncript, App().SubClassMode}) {
+            bits += on ? u'1' : u'0';
+        }
+        return bits;
+    }
     TempFolder dir;
 };
 
 TEST_F(clsLaunchTest, WithoutDebugIniEverythingKeepsItsDefault) {
-    clsLaunch launcher;
-    ASSERT_TRUE(launcher.Init());
-    EXPECT_FALSE(launcher.IsDebugMode());
-    EXPECT_EQ(launcher.Title(), QStringLiteral("ゲーム起動中"));
-    EXPECT_FALSE(App().ScenarioFileMode);
-    EXPECT_FALSE(App().AllCG);
-    EXPECT_TRUE(App().INIEncript);
-    EXPECT_TRUE(App().SubClassMode);
+    auto launcher = launched("");
+    EXPECT_FALSE(launcher->IsDebugMode());
+    EXPECT_EQ(launcher->Title(), "ゲーム起動中");
+    EXPECT_EQ(switches(), "00000011");
     for (const QString* folder : {&App().WorkspaceDir, &App().ArchiveDir, &App().ResourceDir,
                                   &App().IniDir, &App().MovieDir}) {
         EXPECT_EQ(*folder, dir.path());
     }
-    EXPECT_EQ(launcher.DebugSec().Count(), 1);
-    EXPECT_TRUE(launcher.Log().Path().isEmpty());
-    launcher.Log().PutMsg(QStringLiteral("line"));
+    EXPECT_EQ(launcher->DebugSec().Count(), 1);
+    EXPECT_TRUE(launcher->Log().Path().isEmpty());
 }
 
 TEST_F(clsLaunchTest, SwitchesCompareLowerCased) {
-    writeDebugIni(
-        QStringLiteral("[debug]\r\nScenarioFileMode=TRUE\r\nCGFileMode=yes\r\n"
-                       "SoundFileMode=True\r\nNovelMode=1\r\nAllCG=true\r\n"
-                       "INIEncript=False\r\nSubClassMode=no\r\n"));
-    clsLaunch launcher;
-    ASSERT_TRUE(launcher.Init());
-    EXPECT_TRUE(launcher.IsDebugMode());
-    EXPECT_TRUE(App().ScenarioFileMode);
-    EXPECT_FALSE(App().CGFileMode);
-    EXPECT_TRUE(App().SoundFileMode);
-    EXPECT_FALSE(App().NovelMode);
-    EXPECT_FALSE(App().DrawActivity);
-    EXPECT_TRUE(App().AllCG);
-    EXPECT_FALSE(App().INIEncript);
-    EXPECT_TRUE(App().SubClassMode);
-    EXPECT_EQ(launcher.DebugSec().KeyValue(QStringLiteral("cgfilemode")), QStringLiteral("yes"));
+    auto launcher = launched(
+        "[debug]\r\nScenarioFileMode=TRUE\r\nCGFileMode=yes\r\nSoundFileMode=True\r\n"
+        "NovelMode=1\r\nAllCG=true\r\nINIEncript=False\r\nSubClassMode=no\r\n");
+    EXPECT_TRUE(launcher->IsDebugMode());
+    EXPECT_EQ(switches(), "10100101");
+    EXPECT_EQ(launcher->DebugSec().KeyValue("cgfilemode"), "yes");
 }
 
 TEST_F(clsLaunchTest, FoldersJoinTheWorkspace) {
-    writeDebugIni(QStringLiteral("[Folder]\r\nWorkspace=\r\nArchive=arc\r\nini=data\\ini\r\n"));
-    clsLaunch launcher;
-    ASSERT_TRUE(launcher.Init());
+    launched("[Folder]\r\nWorkspace=\r\nArchive=arc\r\nini=data\\ini\r\n");
     EXPECT_EQ(App().WorkspaceDir, dir.path());
-    EXPECT_EQ(App().ArchiveDir, dir.path() + QStringLiteral("/arc"));
-    EXPECT_EQ(App().IniDir, dir.path() + QStringLiteral("/data/ini"));
+    EXPECT_EQ(App().ArchiveDir, dir.path() + "/arc");
+    EXPECT_EQ(App().IniDir, dir.path() + "/data/ini");
     // Missing keys still join: the workspace followed by a separator.
-    EXPECT_EQ(App().MovieDir, dir.path() + QStringLiteral("/"));
-    EXPECT_EQ(App().ResourceDir, dir.path() + QStringLiteral("/"));
+    EXPECT_EQ(App().MovieDir, dir.path() + "/");
+    EXPECT_EQ(App().ResourceDir, dir.path() + "/");
 }
 
 TEST_F(clsLaunchTest, WorkspaceAbsoluteOrRelativeToTheGameFolder) {
-    writeDebugIni(QStringLiteral("[Folder]\r\nWorkspace=/data/game\r\nmovie=mv\r\n"));
-    {
-        clsLaunch launcher;
-        ASSERT_TRUE(launcher.Init());
-        EXPECT_EQ(App().WorkspaceDir, QStringLiteral("/data/game"));
-        EXPECT_EQ(App().MovieDir, QStringLiteral("/data/game/mv"));
-    }
-    writeDebugIni(QStringLiteral("[Folder]\r\nWorkspace=work\r\n"));
-    clsLaunch launcher;
-    ASSERT_TRUE(launcher.Init());
-    EXPECT_EQ(App().WorkspaceDir, dir.path() + QStringLiteral("/work"));
+    launched("[Folder]\r\nWorkspace=/data/game\r\nmovie=mv\r\n");
+    EXPECT_EQ(App().WorkspaceDir, "/data/game");
+    EXPECT_EQ(App().MovieDir, "/data/game/mv");
+    launched("[Folder]\r\nWorkspace=work\r\n");
+    EXPECT_EQ(App().WorkspaceDir, dir.path() + "/work");
 }
 
 TEST_F(clsLaunchTest, DebugModeLogIsSavedUnderLogOnRelease) {
-    writeDebugIni(QStringLiteral("[debug]\r\n"));
-    QString logPath;
-    {
-        clsLaunch launcher;
-        ASSERT_TRUE(launcher.Init());
-        logPath = launcher.Log().Path();
-        EXPECT_EQ(launcher.Log().SaveMode(), 0);
-        EXPECT_TRUE(launcher.Log().AutoSave());
-        launcher.Log().PutMsg(QStringLiteral("シナリオ読み込み"));
-    }
-    EXPECT_TRUE(logPath.startsWith(dir.path() + QStringLiteral("/log/")));
-    QFile file(logPath);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(QStringLiteral("シナリオ読み込み")));
+    auto launcher = launched("[debug]\r\n");
+    const QString logPath = launcher->Log().Path();
+    EXPECT_EQ(launcher->Log().SaveMode(), 0);
+    launcher->Log().PutMsg("シナリオ読み込み");
+    launcher.reset();
+    EXPECT_TRUE(logPath.startsWith(dir.path() + "/log/"));
+    EXPECT_TRUE(
+        QString::fromUtf8(FileIo::readAll(logPath).value_or("")).contains("シナリオ読み込み"));
 }
 
 TEST(clsLaunch, LogFileNameIsTwoDigitYearToSeconds) {
-    const QDateTime start(QDate(2026, 3, 4), QTime(17, 5, 9));
-    EXPECT_EQ(clsLaunch::LogFileName(start), QStringLiteral("log/260304170509.txt"));
+    EXPECT_EQ(clsLaunch::LogFileName(QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9))),
+              "log/260304170509.txt");
 }

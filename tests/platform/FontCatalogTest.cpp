@@ -1,62 +1,35 @@
-#include <gtest/gtest.h>
-
 #include "platform/os/FontCatalog.h"
 
-namespace {
+#include <gtest/gtest.h>
 
-FontCatalog::Face face(const char* family, int spacing, bool japanese) {
-    return FontCatalog::Face{QString::fromUtf8(family), spacing, japanese};
+TEST(FontCatalog, SelectsJapaneseMonoAndDualFamiliesOnceAndSorted) {
+    using F = FontCatalog;
+    const std::vector<F::Face> faces = {{"Mono JP", F::SpacingMono, true},
+                                        {"Dual JP", F::SpacingDual, true},
+                                        {"Proportional JP", F::SpacingProportional, true},
+                                        {"Mono Latin", F::SpacingMono, false},
+                                        {"Cell JP", F::SpacingCharCell, true},
+                                        {"Dual JP", F::SpacingDual, true},  // a second style
+                                        {"", F::SpacingMono, true}};
+    EXPECT_EQ(F::selectJapaneseFixedPitch(faces), QStringList({"Dual JP", "Mono JP"}));
+    EXPECT_TRUE(F::selectJapaneseFixedPitch({}).isEmpty());
+    QStringList installed = F::japaneseFixedPitchFamilies();
+    EXPECT_TRUE(installed.contains("IPAGothic") && installed.contains("IPAMincho"));
+    EXPECT_FALSE(installed.contains("IPAPGothic") || installed.contains("IPAPMincho"));
+    EXPECT_EQ(installed.removeDuplicates(), 0);
 }
 
-}  // namespace
-
-TEST(FontCatalog, MonoAndDualCountAsFixedPitch) {
-    EXPECT_TRUE(FontCatalog::isFixedPitch(FontCatalog::SpacingMono));
-    EXPECT_TRUE(FontCatalog::isFixedPitch(FontCatalog::SpacingDual));
-    EXPECT_FALSE(FontCatalog::isFixedPitch(FontCatalog::SpacingProportional));
-    EXPECT_FALSE(FontCatalog::isFixedPitch(FontCatalog::SpacingCharCell));
-}
-
-TEST(FontCatalog, SelectsJapaneseFixedPitchFamiliesOnceAndSorted) {
-    const std::vector<FontCatalog::Face> faces = {
-        face("Mono JP", FontCatalog::SpacingMono, true),
-        face("Dual JP", FontCatalog::SpacingDual, true),
-        face("Proportional JP", FontCatalog::SpacingProportional, true),
-        face("Mono Latin", FontCatalog::SpacingMono, false),
-        face("Cell JP", FontCatalog::SpacingCharCell, true),
-        face("Dual JP", FontCatalog::SpacingDual, true),  // a second style
-        face("", FontCatalog::SpacingMono, true),
-    };
-    EXPECT_EQ(FontCatalog::selectJapaneseFixedPitch(faces),
-              QStringList({QStringLiteral("Dual JP"), QStringLiteral("Mono JP")}));
-    EXPECT_TRUE(FontCatalog::selectJapaneseFixedPitch({}).isEmpty());
-}
-
-TEST(FontCatalog, InstalledIpaFontsByPitch) {
-    QStringList families = FontCatalog::japaneseFixedPitchFamilies();
-    EXPECT_TRUE(families.contains(QStringLiteral("IPAGothic")));
-    EXPECT_TRUE(families.contains(QStringLiteral("IPAMincho")));
-    EXPECT_FALSE(families.contains(QStringLiteral("IPAPGothic")));
-    EXPECT_FALSE(families.contains(QStringLiteral("IPAPMincho")));
-    EXPECT_EQ(families.removeDuplicates(), 0);
-}
-
-TEST(FontCatalog, WindowsFontsMapToTheirIpaCounterparts) {
-    EXPECT_EQ(FontCatalog::substituteFor(QStringLiteral("ＭＳ ゴシック")),
-              QStringLiteral("IPAGothic"));
-    EXPECT_EQ(FontCatalog::substituteFor(QStringLiteral("ＭＳ Ｐゴシック")),
-              QStringLiteral("IPAPGothic"));
-    EXPECT_EQ(FontCatalog::substituteFor(QStringLiteral("ＭＳ 明朝")), QStringLiteral("IPAMincho"));
-    EXPECT_EQ(FontCatalog::substituteFor(QStringLiteral("ＭＳ Ｐ明朝")),
-              QStringLiteral("IPAPMincho"));
-}
-
-TEST(FontCatalog, InstalledNamesStayAndUnknownOnesBecomeIpaGothic) {
-    EXPECT_EQ(FontCatalog::substituteFor(QStringLiteral("IPAPMincho")),
-              QStringLiteral("IPAPMincho"));
-    EXPECT_EQ(FontCatalog::substituteFor(QStringLiteral("No Such Font Family 123")),
-              QStringLiteral("IPAGothic"));
-    EXPECT_EQ(FontCatalog::substituteFor(QString()), QStringLiteral("IPAGothic"));
-    EXPECT_TRUE(FontCatalog::isInstalledFamily(QStringLiteral("IPAMincho")));
-    EXPECT_FALSE(FontCatalog::isInstalledFamily(QStringLiteral("No Such Font Family 123")));
+TEST(FontCatalog, WindowsFontsMapToIpaFontsInstalledNamesStayOthersBecomeIpaGothic) {
+    const std::pair<const char*, const char*> rows[] = {{"ＭＳ ゴシック", "IPAGothic"},
+                                                        {"ＭＳ Ｐゴシック", "IPAPGothic"},
+                                                        {"ＭＳ 明朝", "IPAMincho"},
+                                                        {"ＭＳ Ｐ明朝", "IPAPMincho"},
+                                                        {"IPAPMincho", "IPAPMincho"},
+                                                        {"No Such Font Family 123", "IPAGothic"},
+                                                        {"", "IPAGothic"}};
+    for (const auto& [name, family] : rows) {
+        EXPECT_EQ(FontCatalog::substituteFor(name), family) << name;
+    }
+    EXPECT_TRUE(FontCatalog::isInstalledFamily("IPAMincho"));
+    EXPECT_FALSE(FontCatalog::isInstalledFamily("No Such Font Family 123"));
 }

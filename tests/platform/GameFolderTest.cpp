@@ -1,49 +1,35 @@
+#include "platform/os/GameFolder.h"
+
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "platform/os/GameFolder.h"
 
-class GameFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir.write(QStringLiteral("Scenario/Start.txt"), "x");
-        dir.write(QStringLiteral("bg/BG01.png"), "p");
-    }
+TEST(GameFolder, FindsFilesIgnoringLetterCaseAndPlacesNewOnesInTheExistingSpelling) {
     TempFolder dir;
-};
-
-TEST_F(GameFolderTest, FindsFilesIgnoringLetterCase) {
+    dir.write("Scenario/Start.txt", "x");
+    dir.write("bg/BG01.png", "p");
     const GameFolder game(dir.path());
-    EXPECT_EQ(game.find(QStringLiteral("scenario/start.TXT")),
-              dir.file(QStringLiteral("Scenario/Start.txt")));
-    EXPECT_EQ(game.find(QStringLiteral("BG\\bg01.PNG")), dir.file(QStringLiteral("bg/BG01.png")));
-    EXPECT_EQ(game.find(QStringLiteral("./bg//BG01.png")), dir.file(QStringLiteral("bg/BG01.png")));
-}
-
-TEST_F(GameFolderTest, MissingFilesAreNotFound) {
-    const GameFolder game(dir.path());
+    EXPECT_EQ(game.find("scenario/start.TXT"), dir.file("Scenario/Start.txt"));
+    EXPECT_EQ(game.find("BG\\bg01.PNG"), dir.file("bg/BG01.png"));
+    EXPECT_EQ(game.find("./bg//BG01.png"), dir.file("bg/BG01.png"));
     QString why;
-    EXPECT_FALSE(game.find(QStringLiteral("scenario/none.txt"), &why));
-    EXPECT_TRUE(why.contains(QStringLiteral("scenario/none.txt")));
+    EXPECT_FALSE(game.find("scenario/none.txt", &why));
+    EXPECT_TRUE(why.contains("scenario/none.txt"));
+    EXPECT_EQ(game.place("SCENARIO/new/file.txt"), dir.file("Scenario/new/file.txt"));
 }
 
-TEST_F(GameFolderTest, NamesOutsideTheFolderAreRefused) {
-    dir.write(QStringLiteral("outside.txt"), "secret");
-    const GameFolder game(dir.file(QStringLiteral("bg")));
+TEST(GameFolder, NamesOutsideTheFolderAreRefused) {
+    TempFolder dir;
+    dir.write("outside.txt", "secret");
+    const GameFolder game(dir.file("bg"));
     QString why;
-    EXPECT_FALSE(game.find(QStringLiteral("../outside.txt"), &why));
-    EXPECT_TRUE(why.contains(QStringLiteral("refused")));
-    EXPECT_FALSE(game.find(QStringLiteral("..\\outside.txt")));
-    EXPECT_FALSE(game.find(QStringLiteral("a/../../outside.txt")));
-    EXPECT_FALSE(game.find(dir.file(QStringLiteral("outside.txt"))));
-    EXPECT_FALSE(game.find(QStringLiteral("C:\\windows\\win.ini")));
-    EXPECT_FALSE(game.place(QStringLiteral("../new.txt")));
-    EXPECT_FALSE(GameFolder::isConfined(QStringLiteral("/etc/passwd")));
-    EXPECT_TRUE(GameFolder::isConfined(QStringLiteral("a..b/c..txt")));
-}
-
-TEST_F(GameFolderTest, PlaceKeepsExistingSpellingAndAppendsTheRest) {
-    const GameFolder game(dir.path());
-    EXPECT_EQ(game.place(QStringLiteral("SCENARIO/new/file.txt")),
-              dir.file(QStringLiteral("Scenario/new/file.txt")));
+    EXPECT_FALSE(game.find("../outside.txt", &why));
+    EXPECT_TRUE(why.contains("refused"));
+    for (const QString& name : {QString("..\\outside.txt"), QString("a/../../outside.txt"),
+                                dir.file("outside.txt"), QString("C:\\windows\\win.ini")}) {
+        EXPECT_FALSE(game.find(name)) << name.toStdString();
+    }
+    EXPECT_FALSE(game.place("../new.txt"));
+    EXPECT_FALSE(GameFolder::isConfined("/etc/passwd"));
+    EXPECT_TRUE(GameFolder::isConfined("a..b/c..txt"));
 }

@@ -1,19 +1,21 @@
-#include <gtest/gtest.h>
-
 #include "platform/os/MsgBox.h"
 
+#include <gtest/gtest.h>
+
 TEST(MsgBox, ButtonsOfEachStyleInOrder) {
-    EXPECT_EQ(MsgBox::buttons(MsgBox::OkOnly), std::vector<int>{MsgBox::IdOk});
-    EXPECT_EQ(MsgBox::buttons(MsgBox::OkCancel | MsgBox::Critical),
-              (std::vector<int>{MsgBox::IdOk, MsgBox::IdCancel}));
-    EXPECT_EQ(MsgBox::buttons(MsgBox::AbortRetryIgnore),
-              (std::vector<int>{MsgBox::IdAbort, MsgBox::IdRetry, MsgBox::IdIgnore}));
-    EXPECT_EQ(MsgBox::buttons(MsgBox::YesNoCancel | MsgBox::DefaultButton3),
-              (std::vector<int>{MsgBox::IdYes, MsgBox::IdNo, MsgBox::IdCancel}));
-    EXPECT_EQ(MsgBox::buttons(MsgBox::YesNo), (std::vector<int>{MsgBox::IdYes, MsgBox::IdNo}));
-    EXPECT_EQ(MsgBox::buttons(MsgBox::RetryCancel),
-              (std::vector<int>{MsgBox::IdRetry, MsgBox::IdCancel}));
-    EXPECT_EQ(MsgBox::buttons(9), std::vector<int>{MsgBox::IdOk});
+    using Ids = std::vector<int>;
+    const std::pair<int, Ids> rows[] = {
+        {MsgBox::OkOnly, {MsgBox::IdOk}},
+        {MsgBox::OkCancel | MsgBox::Critical, {MsgBox::IdOk, MsgBox::IdCancel}},
+        {MsgBox::AbortRetryIgnore, {MsgBox::IdAbort, MsgBox::IdRetry, MsgBox::IdIgnore}},
+        {MsgBox::YesNoCancel | MsgBox::DefaultButton3,
+         {MsgBox::IdYes, MsgBox::IdNo, MsgBox::IdCancel}},
+        {MsgBox::YesNo, {MsgBox::IdYes, MsgBox::IdNo}},
+        {MsgBox::RetryCancel, {MsgBox::IdRetry, MsgBox::IdCancel}},
+        {9, {MsgBox::IdOk}}};
+    for (const auto& [style, buttons] : rows) {
+        EXPECT_EQ(MsgBox::buttons(style), buttons) << style;
+    }
 }
 
 TEST(MsgBox, WordsAndAnswersRoundTrip) {
@@ -23,7 +25,7 @@ TEST(MsgBox, WordsAndAnswersRoundTrip) {
         EXPECT_EQ(word, word.toLower());
         EXPECT_EQ(MsgBox::answerOf(word.toUpper()), answer);
     }
-    EXPECT_EQ(MsgBox::word(MsgBox::IdYes), QStringLiteral("yes"));
+    EXPECT_EQ(MsgBox::word(MsgBox::IdYes), "yes");
     EXPECT_EQ(MsgBox::word(0), QString());
-    EXPECT_EQ(MsgBox::answerOf(QStringLiteral("maybe")), 0);
+    EXPECT_EQ(MsgBox::answerOf("maybe"), 0);
 }

@@ -1,3 +1,5 @@
+#include "platform/os/QtMessageBoxPresenter.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -5,50 +7,37 @@
 #include <algorithm>
 
 #include "platform/os/MsgBox.h"
-#include "platform/os/QtMessageBoxPresenter.h"
-
-namespace {
-
-std::vector<int> answersOnBox(const QMessageBox& box) {
-    std::vector<int> answers;
-    for (QAbstractButton* button : box.buttons()) {
-        answers.push_back(QtMessageBoxPresenter::answerOf(box.standardButton(button)));
-    }
-    std::sort(answers.begin(), answers.end());
-    return answers;
-}
-
-int answerOfButton(const QMessageBox& box, QAbstractButton* button) {
-    return button == nullptr ? 0 : QtMessageBoxPresenter::answerOf(box.standardButton(button));
-}
-
-}  // namespace
 
 TEST(QtMessageBoxPresenter, BoxHasTheStyleButtonsAndDefault) {
     const auto box = QtMessageBoxPresenter::build(
-        QStringLiteral("Save?"), MsgBox::YesNoCancel | MsgBox::Question | MsgBox::DefaultButton2,
-        QStringLiteral("Varo"), nullptr);
-    EXPECT_EQ(box->text(), QStringLiteral("Save?"));
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("Varo"));
+        "Save?", MsgBox::YesNoCancel | MsgBox::Question | MsgBox::DefaultButton2, "Varo", nullptr);
+    EXPECT_EQ(box->text(), "Save?");
+    EXPECT_EQ(box->windowTitle(), "Varo");
     EXPECT_EQ(box->icon(), QMessageBox::Question);
-    const std::vector<int> expected{MsgBox::IdCancel, MsgBox::IdYes, MsgBox::IdNo};
-    EXPECT_EQ(answersOnBox(*box), expected);
-    EXPECT_EQ(answerOfButton(*box, box->defaultButton()), MsgBox::IdNo);
-    EXPECT_EQ(answerOfButton(*box, box->escapeButton()), MsgBox::IdCancel);
+    const auto answer = [&](QAbstractButton* button) {
+        return QtMessageBoxPresenter::answerOf(box->standardButton(button));
+    };
+    std::vector<int> answers;
+    for (QAbstractButton* button : box->buttons()) {
+        answers.push_back(answer(button));
+    }
+    std::sort(answers.begin(), answers.end());
+    EXPECT_EQ(answers, std::vector<int>({MsgBox::IdCancel, MsgBox::IdYes, MsgBox::IdNo}));
+    EXPECT_EQ(answer(box->defaultButton()), MsgBox::IdNo);
+    EXPECT_EQ(answer(box->escapeButton()), MsgBox::IdCancel);
 }
 
-TEST(QtMessageBoxPresenter, EveryStandardAnswerMapsBothWays) {
+TEST(QtMessageBoxPresenter, AnswersMapBothWaysAndIconsFollowTheStyle) {
     for (int answer = MsgBox::IdOk; answer <= MsgBox::IdNo; ++answer) {
         EXPECT_EQ(QtMessageBoxPresenter::answerOf(QtMessageBoxPresenter::standardButtonOf(answer)),
                   answer);
     }
-}
-
-TEST(QtMessageBoxPresenter, IconsFollowTheStyle) {
-    EXPECT_EQ(QtMessageBoxPresenter::iconOf(MsgBox::OkOnly), QMessageBox::NoIcon);
-    EXPECT_EQ(QtMessageBoxPresenter::iconOf(MsgBox::Critical | MsgBox::YesNo),
-              QMessageBox::Critical);
-    EXPECT_EQ(QtMessageBoxPresenter::iconOf(MsgBox::Exclamation), QMessageBox::Warning);
-    EXPECT_EQ(QtMessageBoxPresenter::iconOf(MsgBox::Information | MsgBox::DefaultButton2),
-              QMessageBox::Information);
+    const std::pair<int, QMessageBox::Icon> icons[] = {
+        {MsgBox::OkOnly, QMessageBox::NoIcon},
+        {MsgBox::Critical | MsgBox::YesNo, QMessageBox::Critical},
+        {MsgBox::Exclamation, QMessageBox::Warning},
+        {MsgBox::Information | MsgBox::DefaultButton2, QMessageBox::Information}};
+    for (const auto& [style, icon] : icons) {
+        EXPECT_EQ(QtMessageBoxPresenter::iconOf(style), icon) << style;
+    }
 }

@@ -1,7 +1,8 @@
+#include "platform/os/ScriptedMessageBoxPresenter.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/os/MsgBox.h"
-#include "platform/os/ScriptedMessageBoxPresenter.h"
 #include "platform/os/TraceSink.h"
 #include "platform/os/VirtualClock.h"
 
@@ -10,11 +11,9 @@ namespace {
 class ScriptedBoxes : public ::testing::Test {
 protected:
     ScriptedBoxes() { trace.keepInMemory(true); }
-
-    int ask(int style, const QString& text = QStringLiteral("Q")) {
-        return boxes.show(text, style, QStringLiteral("title"), nullptr);
+    int ask(int style, const QString& text = "Q") {
+        return boxes.show(text, style, "title", nullptr);
     }
-
     VirtualClock clock;
     TraceSink trace{clock};
     ScriptedMessageBoxPresenter boxes{trace};
@@ -23,45 +22,40 @@ protected:
 }  // namespace
 
 TEST_F(ScriptedBoxes, WithoutAnswersTheDefaultButtonIsPressed) {
-    EXPECT_EQ(ask(MsgBox::OkOnly), MsgBox::IdOk);
-    EXPECT_EQ(ask(MsgBox::YesNo | MsgBox::Question), MsgBox::IdYes);
-    EXPECT_EQ(ask(MsgBox::YesNo | MsgBox::DefaultButton2), MsgBox::IdNo);
-    EXPECT_EQ(ask(MsgBox::YesNoCancel | MsgBox::DefaultButton3), MsgBox::IdCancel);
-    EXPECT_EQ(ask(MsgBox::AbortRetryIgnore | MsgBox::DefaultButton2), MsgBox::IdRetry);
-    EXPECT_EQ(ask(MsgBox::RetryCancel | MsgBox::DefaultButton2), MsgBox::IdCancel);
     // A default beyond the box's buttons falls back to the first.
-    EXPECT_EQ(ask(MsgBox::OkCancel | MsgBox::DefaultButton3), MsgBox::IdOk);
-    EXPECT_EQ(ask(MsgBox::OkOnly | MsgBox::DefaultButton2), MsgBox::IdOk);
+    const std::pair<int, int> rows[] = {
+        {MsgBox::OkOnly, MsgBox::IdOk},
+        {MsgBox::YesNo | MsgBox::Question, MsgBox::IdYes},
+        {MsgBox::YesNo | MsgBox::DefaultButton2, MsgBox::IdNo},
+        {MsgBox::YesNoCancel | MsgBox::DefaultButton3, MsgBox::IdCancel},
+        {MsgBox::AbortRetryIgnore | MsgBox::DefaultButton2, MsgBox::IdRetry},
+        {MsgBox::RetryCancel | MsgBox::DefaultButton2, MsgBox::IdCancel},
+        {MsgBox::OkCancel | MsgBox::DefaultButton3, MsgBox::IdOk},
+        {MsgBox::OkOnly | MsgBox::DefaultButton2, MsgBox::IdOk}};
+    for (const auto& [style, answer] : rows) {
+        EXPECT_EQ(ask(style), answer) << style;
+    }
 }
 
-TEST_F(ScriptedBoxes, QueuedAnswersAreTakenInOrder) {
-    boxes.queueAnswer(QStringLiteral("no"));
-    boxes.queueAnswer(QStringLiteral("CANCEL"));
-    boxes.queueAnswer(QStringLiteral("ignore"));
-    EXPECT_EQ(boxes.queuedAnswers(), 3);
+TEST_F(ScriptedBoxes, QueuedAnswersAreTakenInOrderAndOneThatDoesNotFitIsUsedUp) {
+    for (const char* answer : {"no", "CANCEL", "ignore", "maybe", "no"}) {
+        boxes.queueAnswer(answer);
+    }
+    EXPECT_EQ(boxes.queuedAnswers(), 5);
     EXPECT_EQ(ask(MsgBox::YesNo), MsgBox::IdNo);
     EXPECT_EQ(ask(MsgBox::OkCancel), MsgBox::IdCancel);
     EXPECT_EQ(ask(MsgBox::AbortRetryIgnore), MsgBox::IdIgnore);
+    EXPECT_EQ(ask(MsgBox::YesNo), MsgBox::IdYes);    // "maybe" is no answer: the default
+    EXPECT_EQ(ask(MsgBox::OkCancel), MsgBox::IdOk);  // "no" does not fit: the default
     EXPECT_EQ(boxes.queuedAnswers(), 0);
     EXPECT_EQ(ask(MsgBox::YesNoCancel | MsgBox::DefaultButton2), MsgBox::IdNo);
 }
 
-TEST_F(ScriptedBoxes, AnswerThatDoesNotFitIsUsedUpAndTheDefaultTaken) {
-    boxes.queueAnswer(QStringLiteral("cancel"));
-    boxes.queueAnswer(QStringLiteral("maybe"));
-    boxes.queueAnswer(QStringLiteral("no"));
-    EXPECT_EQ(ask(MsgBox::YesNo | MsgBox::DefaultButton2), MsgBox::IdNo);
-    EXPECT_EQ(ask(MsgBox::OkCancel), MsgBox::IdOk);
-    EXPECT_EQ(boxes.queuedAnswers(), 1);
-    EXPECT_EQ(ask(MsgBox::YesNo), MsgBox::IdNo);
-}
-
 TEST_F(ScriptedBoxes, EveryBoxIsTracedWithItsAnswerAndTime) {
-    boxes.queueAnswer(QStringLiteral("No"));
-    ask(MsgBox::YesNo, QStringLiteral("Quit the game?"));
+    boxes.queueAnswer("No");
+    ask(MsgBox::YesNo, "Quit the game?");
     clock.sleep(1500);
-    ask(MsgBox::OkOnly | MsgBox::Exclamation, QStringLiteral("File missing:\r\ncg01.png"));
-    const QStringList expected{QStringLiteral("t=0 msgbox \"Quit the game?\" -> no"),
-                               QStringLiteral("t=1500 msgbox \"File missing:\\ncg01.png\" -> ok")};
-    EXPECT_EQ(trace.lines(), expected);
+    ask(MsgBox::OkOnly | MsgBox::Exclamation, "File missing:\r\ncg01.png");
+    EXPECT_EQ(trace.lines(), QStringList({"t=0 msgbox \"Quit the game?\" -> no",
+                                          "t=1500 msgbox \"File missing:\\ncg01.png\" -> ok"}));
 }

@@ -1,47 +1,33 @@
+#include "platform/os/TraceSink.h"
+
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "platform/os/TraceSink.h"
 #include "platform/os/VirtualClock.h"
 
-TEST(TraceSink, LinesStartWithTheClockTime) {
+TEST(TraceSink, LinesStartWithTheClockTimeAndLineBreaksBecomeEscapes) {
     VirtualClock clock;
     TraceSink trace(clock);
+    trace.write("exit 0");
+    EXPECT_TRUE(trace.lines().isEmpty());  // nothing is kept in memory unless asked
     trace.keepInMemory(true);
-    trace.write(QStringLiteral("mode 1 0"));
+    trace.write("mode 1 0");
     clock.sleep(42);
-    trace.write(QStringLiteral("exit 0"));
-    const QStringList expected{QStringLiteral("t=0 mode 1 0"), QStringLiteral("t=42 exit 0")};
-    EXPECT_EQ(trace.lines(), expected);
-}
-
-TEST(TraceSink, LineBreaksBecomeEscapes) {
-    VirtualClock clock;
-    TraceSink trace(clock);
-    trace.keepInMemory(true);
-    trace.write(QStringLiteral("log a\r\nb\nc\rd"));
-    EXPECT_EQ(trace.lines(), QStringList{QStringLiteral("t=0 log a\\nb\\nc\\nd")});
-}
-
-TEST(TraceSink, KeepsNothingInMemoryUnlessAsked) {
-    VirtualClock clock;
-    TraceSink trace(clock);
-    trace.write(QStringLiteral("exit 0"));
-    EXPECT_TRUE(trace.lines().isEmpty());
+    trace.write("log a\r\nb\nc\rd");
+    EXPECT_EQ(trace.lines(), QStringList({"t=0 mode 1 0", "t=42 log a\\nb\\nc\\nd"}));
 }
 
 TEST(TraceSink, FileGetsEachLineAtOnceInUtf8) {
     TempFolder dir;
-    dir.write(QStringLiteral("trace.txt"), "stale line from an earlier run\n");
+    dir.write("trace.txt", "stale line from an earlier run\n");
     VirtualClock clock;
     TraceSink trace(clock);
-    ASSERT_TRUE(trace.openFile(dir.file(QStringLiteral("trace.txt"))));
-    trace.write(QStringLiteral("log 読み込み"));
-    EXPECT_EQ(dir.read(QStringLiteral("trace.txt")), QStringLiteral("t=0 log 読み込み\n").toUtf8());
+    ASSERT_TRUE(trace.openFile(dir.file("trace.txt")));
+    trace.write("log 読み込み");
+    EXPECT_EQ(dir.read("trace.txt"), QString("t=0 log 読み込み\n").toUtf8());
     clock.sleep(7);
-    trace.write(QStringLiteral("shot end"));
-    EXPECT_EQ(dir.read(QStringLiteral("trace.txt")),
-              QStringLiteral("t=0 log 読み込み\nt=7 shot end\n").toUtf8());
+    trace.write("shot end");
+    EXPECT_EQ(dir.read("trace.txt"), QString("t=0 log 読み込み\nt=7 shot end\n").toUtf8());
     EXPECT_TRUE(trace.lines().isEmpty());
 }
 
@@ -51,6 +37,6 @@ TEST(TraceSink, UnwritablePathIsRefused) {
     TraceSink trace(clock);
     trace.keepInMemory(true);
     EXPECT_FALSE(trace.openFile(dir.path()));
-    trace.write(QStringLiteral("exit 0"));
-    EXPECT_EQ(trace.lines(), QStringList{QStringLiteral("t=0 exit 0")});
+    trace.write("exit 0");
+    EXPECT_EQ(trace.lines(), QStringList{"t=0 exit 0"});
 }

@@ -1,22 +1,28 @@
+#include "platform/os/VirtualClock.h"
+
 #include <gtest/gtest.h>
 
-#include <QString>
-#include <vector>
-
-#include "platform/os/VirtualClock.h"
+#include <QStringList>
 
 namespace {
 
-// Starts a timer that records its name when it fires.
-Clock::TimerId record(VirtualClock& clock, int ms, const QString& name,
-                      std::vector<QString>& fired) {
-    return clock.startTimer(ms, [&fired, name] { fired.push_back(name); });
-}
+// A virtual clock whose timers and inputs record their names in `fired`.
+class VirtualClockTest : public ::testing::Test {
+protected:
+    Clock::TimerId timer(int ms, const QString& name) {
+        return clock.startTimer(ms, [this, name] { fired << name; });
+    }
+    void input(int ms, const QString& name) {
+        clock.scheduleInput(ms, [this, name] { fired << name; });
+    }
+    QString firedNames() const { return fired.join(u' '); }
+    VirtualClock clock;
+    QStringList fired;
+};
 
 }  // namespace
 
-TEST(VirtualClock, TimeStartsAtZeroAndMovesOnlyBySleeping) {
-    VirtualClock clock;
+TEST_F(VirtualClockTest, TimeStartsAtZeroAndMovesOnlyBySleeping) {
     EXPECT_TRUE(clock.isVirtual());
     EXPECT_EQ(clock.now(), 0);
     clock.pump();
@@ -26,86 +32,59 @@ TEST(VirtualClock, TimeStartsAtZeroAndMovesOnlyBySleeping) {
     EXPECT_EQ(clock.now(), 250);
 }
 
-TEST(VirtualClock, DueTimersFireByDueTimeThenStartOrder) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    record(clock, 30, QStringLiteral("A"), fired);
-    record(clock, 10, QStringLiteral("B"), fired);
-    record(clock, 10, QStringLiteral("C"), fired);
-    record(clock, 0, QStringLiteral("D"), fired);
-    record(clock, 31, QStringLiteral("late"), fired);
-    clock.sleep(30);
-    clock.pump();
-    const std::vector<QString> expected{QStringLiteral("D"), QStringLiteral("B"),
-                                        QStringLiteral("C"), QStringLiteral("A")};
-    EXPECT_EQ(fired, expected);
-}
-
-TEST(VirtualClock, TimerFiresOnlyFromAPumpAtOrAfterItsDueTime) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    const Clock::TimerId id = record(clock, 10, QStringLiteral("T"), fired);
+TEST_F(VirtualClockTest, DueTimersFireFromAPumpByDueTimeThenStartOrder) {
+    timer(30, "A");
+    timer(10, "B");
+    timer(10, "C");
+    timer(0, "D");
+    timer(31, "late");
+    const Clock::TimerId id = timer(50, "T");
     EXPECT_GT(id, 0);
-    clock.sleep(9);
+    clock.sleep(30);
+    EXPECT_EQ(firedNames(), "");  // sleeping delivers nothing
     clock.pump();
-    EXPECT_TRUE(fired.empty());
-    clock.sleep(100);  // past due, but sleeping delivers nothing
-    EXPECT_TRUE(fired.empty());
+    EXPECT_EQ(firedNames(), "D B C A");
+    clock.sleep(19);
+    clock.pump();
+    EXPECT_EQ(firedNames(), "D B C A late");
     EXPECT_TRUE(clock.isTimerActive(id));
+    clock.sleep(1);
     clock.pump();
-    EXPECT_EQ(fired.size(), 1u);
+    clock.pump();
+    EXPECT_EQ(firedNames(), "D B C A late T");
     EXPECT_FALSE(clock.isTimerActive(id));
-    clock.pump();
-    EXPECT_EQ(fired.size(), 1u);
 }
 
-TEST(VirtualClock, CancelledTimersNeverFire) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    const Clock::TimerId a = record(clock, 5, QStringLiteral("A"), fired);
-    const Clock::TimerId b = record(clock, 5, QStringLiteral("B"), fired);
+TEST_F(VirtualClockTest, CancelledTimersNeverFireEvenWhenAnEarlierTimerCancelsThem) {
+    const Clock::TimerId a = timer(5, "A");
+    const Clock::TimerId b = timer(5, "B");
     EXPECT_NE(a, b);
     clock.cancelTimer(a);
     clock.cancelTimer(12345);  // unknown ids are ignored
     EXPECT_FALSE(clock.isTimerActive(a));
     EXPECT_TRUE(clock.isTimerActive(b));
-    clock.sleep(5);
-    clock.pump();
-    EXPECT_EQ(fired, std::vector<QString>{QStringLiteral("B")});
-}
-
-TEST(VirtualClock, TimerCancelledByAnEarlierTimerInTheSamePumpStaysSilent) {
-    VirtualClock clock;
-    std::vector<QString> fired;
     Clock::TimerId second = 0;
-    clock.startTimer(1, [&] {
-        fired.push_back(QStringLiteral("first"));
+    clock.startTimer(5, [&] {
+        fired << "first";
         clock.cancelTimer(second);
     });
-    second = record(clock, 1, QStringLiteral("second"), fired);
-    clock.sleep(1);
+    second = timer(5, "second");
+    clock.sleep(5);
     clock.pump();
-    EXPECT_EQ(fired, std::vector<QString>{QStringLiteral("first")});
+    EXPECT_EQ(firedNames(), "B first");
 }
 
-TEST(VirtualClock, TimersStartedByATimerWaitForTheNextPump) {
-    VirtualClock clock;
-    std::vector<QString> fired;
+TEST_F(VirtualClockTest, TimersStartedByATimerWaitForTheNextPump) {
     Clock::TimerId inner = 0;
     clock.startTimer(0, [&] {
-        fired.push_back(QStringLiteral("outer"));
-        inner = record(clock, 0, QStringLiteral("inner"), fired);
+        fired << "outer";
+        inner = timer(0, "inner");
     });
     clock.pump();
-    EXPECT_EQ(fired, std::vector<QString>{QStringLiteral("outer")});
+    EXPECT_EQ(firedNames(), "outer");
     EXPECT_TRUE(clock.isTimerActive(inner));
     clock.pump();
-    EXPECT_EQ(fired.size(), 2u);
-    EXPECT_EQ(fired.back(), QStringLiteral("inner"));
-}
-
-TEST(VirtualClock, SelfRestartingTimerFiresOncePerPump) {
-    VirtualClock clock;
+    EXPECT_EQ(firedNames(), "outer inner");
     int count = 0;
     std::function<void()> tick = [&] {
         ++count;
@@ -115,101 +94,75 @@ TEST(VirtualClock, SelfRestartingTimerFiresOncePerPump) {
     clock.pump();
     clock.pump();
     clock.pump();
-    EXPECT_EQ(count, 3);
+    EXPECT_EQ(count, 3);  // a self-restarting timer fires once per pump
 }
 
-TEST(VirtualClock, PumpInsideATimerFiresEachTimerOnce) {
-    VirtualClock clock;
-    std::vector<QString> fired;
+TEST_F(VirtualClockTest, PumpInsideATimerFiresEachTimerOnce) {
     clock.startTimer(0, [&] {
-        fired.push_back(QStringLiteral("waiting"));
+        fired << "waiting";
         clock.pump();  // a wait loop inside a timer's work
     });
-    record(clock, 0, QStringLiteral("other"), fired);
+    timer(0, "other");
     clock.pump();
-    const std::vector<QString> expected{QStringLiteral("waiting"), QStringLiteral("other")};
-    EXPECT_EQ(fired, expected);
+    EXPECT_EQ(firedNames(), "waiting other");
 }
 
-TEST(VirtualClock, ScriptedInputWaitsForAPumpThatDeliversInput) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    clock.scheduleInput(5, [&] { fired.push_back(QStringLiteral("click")); });
-    record(clock, 5, QStringLiteral("timer"), fired);
+TEST_F(VirtualClockTest, ScriptedInputWaitsForAPumpThatDeliversInputAndKeepsItsOrder) {
+    input(5, "click");
+    timer(5, "timer");
     clock.sleep(10);
     clock.pump(Clock::Input::Exclude);
-    EXPECT_EQ(fired, std::vector<QString>{QStringLiteral("timer")});
+    EXPECT_EQ(firedNames(), "timer");
     EXPECT_EQ(clock.nextDue(), 5);
     clock.pump(Clock::Input::Deliver);
-    const std::vector<QString> expected{QStringLiteral("timer"), QStringLiteral("click")};
-    EXPECT_EQ(fired, expected);
+    EXPECT_EQ(firedNames(), "timer click");
     EXPECT_EQ(clock.nextDue(), std::nullopt);
-}
-
-TEST(VirtualClock, InputAndTimersAtTheSameTimeKeepTheirOrder) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    record(clock, 20, QStringLiteral("early timer"), fired);
-    clock.scheduleInput(20, [&] { fired.push_back(QStringLiteral("input")); });
-    record(clock, 20, QStringLiteral("late timer"), fired);
+    timer(20, "early");
+    input(30, "input");  // at 30: input runs at a virtual time, timers after a delay
+    timer(20, "late");
     clock.sleep(20);
     clock.pump();
-    const std::vector<QString> expected{QStringLiteral("early timer"), QStringLiteral("input"),
-                                        QStringLiteral("late timer")};
-    EXPECT_EQ(fired, expected);
+    EXPECT_EQ(firedNames(), "timer click early input late");
 }
 
-TEST(VirtualClock, NextDueIsTheEarliestPendingEntry) {
-    VirtualClock clock;
-    std::vector<QString> fired;
+TEST_F(VirtualClockTest, NextDueIsTheEarliestPendingEntry) {
     EXPECT_EQ(clock.nextDue(), std::nullopt);
-    const Clock::TimerId soon = record(clock, 40, QStringLiteral("soon"), fired);
-    record(clock, 90, QStringLiteral("later"), fired);
-    clock.scheduleInput(60, [] {});
+    const Clock::TimerId soon = timer(40, "soon");
+    timer(90, "later");
+    input(60, "input");
     EXPECT_EQ(clock.nextDue(), 40);
     clock.cancelTimer(soon);
     EXPECT_EQ(clock.nextDue(), 60);
 }
 
-TEST(VirtualClock, AdvanceToNextJumpsToEachEntryInTurn) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    record(clock, 50, QStringLiteral("fifty"), fired);
-    record(clock, 20, QStringLiteral("twenty"), fired);
-    clock.scheduleInput(35, [&] { fired.push_back(QStringLiteral("input")); });
-
-    ASSERT_TRUE(clock.advanceToNext());
-    EXPECT_EQ(clock.now(), 20);
-    EXPECT_EQ(fired, std::vector<QString>{QStringLiteral("twenty")});
-    ASSERT_TRUE(clock.advanceToNext());
-    EXPECT_EQ(clock.now(), 35);
-    EXPECT_EQ(fired.back(), QStringLiteral("input"));
-    ASSERT_TRUE(clock.advanceToNext());
-    EXPECT_EQ(clock.now(), 50);
-    EXPECT_EQ(fired.back(), QStringLiteral("fifty"));
+TEST_F(VirtualClockTest, AdvanceToNextJumpsToEachEntryInTurn) {
+    timer(50, "fifty");
+    timer(20, "twenty");
+    input(35, "input");
+    for (const auto& [now, names] : std::vector<std::pair<int, const char*>>{
+             {20, "twenty"}, {35, "twenty input"}, {50, "twenty input fifty"}}) {
+        ASSERT_TRUE(clock.advanceToNext());
+        EXPECT_EQ(clock.now(), now);
+        EXPECT_EQ(firedNames(), names);
+    }
     EXPECT_FALSE(clock.advanceToNext());
     EXPECT_EQ(clock.now(), 50);
-    EXPECT_EQ(fired.size(), 3u);
 }
 
-TEST(VirtualClock, AdvanceToNextNeverTurnsTimeBack) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    clock.scheduleInput(10, [&] { fired.push_back(QStringLiteral("input")); });
+TEST_F(VirtualClockTest, AdvanceToNextNeverTurnsTimeBack) {
+    input(10, "input");
     clock.sleep(30);
     clock.pump(Clock::Input::Exclude);
     ASSERT_TRUE(clock.advanceToNext());
     EXPECT_EQ(clock.now(), 30);
-    EXPECT_EQ(fired, std::vector<QString>{QStringLiteral("input")});
+    EXPECT_EQ(firedNames(), "input");
 }
 
-TEST(VirtualClock, TimerStartedByATimerIsDueRelativeToItsStart) {
-    VirtualClock clock;
-    std::vector<QString> fired;
-    clock.startTimer(10, [&] { record(clock, 5, QStringLiteral("nested"), fired); });
+TEST_F(VirtualClockTest, TimerStartedByATimerIsDueRelativeToItsStart) {
+    clock.startTimer(10, [&] { timer(5, "nested"); });
     ASSERT_TRUE(clock.advanceToNext());
     EXPECT_EQ(clock.nextDue(), 15);
     ASSERT_TRUE(clock.advanceToNext());
     EXPECT_EQ(clock.now(), 15);
-    EXPECT_EQ(fired, std::vector<QString>{QStringLiteral("nested")});
+    EXPECT_EQ(firedNames(), "nested");
 }
