@@ -104,7 +104,7 @@ private:
     ScriptManager mScripts;
     ValueResolver mResolver;
     ValueResolver mTargetResolver;
-    QHash<QString, QStringList> mInstructionTable;  // lower-cased word -> specification
+    QHash<QString, QStringList> mInstructionTable;  // lower-cased word -> argument pattern
     QHash<QString, Handler> mHandlers;
     std::unique_ptr<FlowInstructions> mFlow;
 

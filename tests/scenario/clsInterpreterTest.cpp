@@ -14,7 +14,7 @@ namespace {
 
 const char* kInstructionTable =
     "[Instruction]\r\n"
-    "// word and argument specification\r\n"
+    "// word and argument pattern\r\n"
     "go\t*\r\ncall\t*\r\nreturn\r\nif\t*\t%\t%\r\nlet\t*\t*\r\nadd\t*\t*\t*\r\nsub\t*\t*\t*\r\n"
     "up\t*\t1\r\ndown\t*\t1\r\nnop\r\nuse\t%\r\nsiting\t%\r\nwait\r\nunimplemented\t%\r\n"
     "  Mixed\t*  \r\n";
