@@ -351,22 +351,26 @@ bool DovDecoder::decodeMore() {
     return drainResampler();
 }
 
-bool DovDecoder::feedPacket() {
+DovDecoder::PacketResult DovDecoder::FeedPacket(AVFormatContext* format, AVCodecContext* codec,
+                                                AVPacket* packet, int stream, bool& ended) {
     for (;;) {
-        const int result = av_read_frame(format_, packet_);
-        if (result < 0) {
-            inputEnded_ = true;
-            avcodec_send_packet(codec_, nullptr);
-            return true;
+        if (av_read_frame(format, packet) < 0) {
+            ended = true;
+            avcodec_send_packet(codec, nullptr);
+            return PacketResult::InputEnded;
         }
-        if (packet_->stream_index != stream_) {
-            av_packet_unref(packet_);
+        if (packet->stream_index != stream) {
+            av_packet_unref(packet);
             continue;
         }
-        const int sent = avcodec_send_packet(codec_, packet_);
-        av_packet_unref(packet_);
-        return sent >= 0;
+        const int sent = avcodec_send_packet(codec, packet);
+        av_packet_unref(packet);
+        return sent >= 0 ? PacketResult::Sent : PacketResult::Rejected;
     }
+}
+
+bool DovDecoder::feedPacket() {
+    return FeedPacket(format_, codec_, packet_, stream_, inputEnded_) != PacketResult::Rejected;
 }
 
 bool DovDecoder::convert(const AVFrame* frame) {

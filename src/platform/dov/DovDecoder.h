@@ -20,6 +20,12 @@ struct SwrContext;
 // One thread at a time uses a decoder.
 class DovDecoder {
 public:
+    enum class PacketResult { Sent, Rejected, InputEnded };
+    // Reads packets until one of the stream is sent to the codec; at the end of
+    // the input the codec is told to flush and `ended` is set.
+    static PacketResult FeedPacket(AVFormatContext* format, AVCodecContext* codec, AVPacket* packet,
+                                   int stream, bool& ended);
+
     static constexpr int kRate = 44100;
 
     // A sound held in memory, in any audio container and codec the decoders know.

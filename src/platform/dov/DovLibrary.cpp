@@ -223,13 +223,24 @@ DovLibrary::Sound* DovLibrary::find(std::int32_t handle) {
     return found == sounds_.end() ? nullptr : &found->second;
 }
 
-std::int32_t DovLibrary::SetSOProp(std::int32_t handle, std::int32_t property, std::int32_t value) {
+// The sound of a handle while the library runs; otherwise null and the failure code.
+DovLibrary::Sound* DovLibrary::usable(std::int32_t handle, std::int32_t& error) {
     if (!initialized_) {
-        return fail(kDovErrNotInitialized);
+        error = fail(kDovErrNotInitialized);
+        return nullptr;
     }
     Sound* sound = find(handle);
     if (sound == nullptr) {
-        return fail(kDovErrBadHandle);
+        error = fail(kDovErrBadHandle);
+    }
+    return sound;
+}
+
+std::int32_t DovLibrary::SetSOProp(std::int32_t handle, std::int32_t property, std::int32_t value) {
+    std::int32_t error = kDovSuccess;
+    Sound* sound = usable(handle, error);
+    if (sound == nullptr) {
+        return error;
     }
     sync();
     switch (property) {
@@ -262,12 +273,10 @@ std::int32_t DovLibrary::SetSOProp(std::int32_t handle, std::int32_t property, s
 
 std::int32_t DovLibrary::GetSOProp(std::int32_t handle, std::int32_t property,
                                    std::int32_t& value) {
-    if (!initialized_) {
-        return fail(kDovErrNotInitialized);
-    }
-    Sound* sound = find(handle);
+    std::int32_t error = kDovSuccess;
+    Sound* sound = usable(handle, error);
     if (sound == nullptr) {
-        return fail(kDovErrBadHandle);
+        return error;
     }
     sync();
     switch (property) {
@@ -304,12 +313,10 @@ std::int32_t DovLibrary::GetSOProp(std::int32_t handle, std::int32_t property,
 
 std::int32_t DovLibrary::GetSOBuffer(std::int32_t handle, QByteArray*& buffer) {
     buffer = nullptr;
-    if (!initialized_) {
-        return fail(kDovErrNotInitialized);
-    }
-    Sound* sound = find(handle);
+    std::int32_t error = kDovSuccess;
+    Sound* sound = usable(handle, error);
     if (sound == nullptr) {
-        return fail(kDovErrBadHandle);
+        return error;
     }
     buffer = &sound->buffer;
     return kDovSuccess;
@@ -318,12 +325,10 @@ std::int32_t DovLibrary::GetSOBuffer(std::int32_t handle, QByteArray*& buffer) {
 std::int32_t DovLibrary::CallSOMethod(std::int32_t handle, std::int32_t method,
                                       std::int32_t& value) {
     value = 0;
-    if (!initialized_) {
-        return fail(kDovErrNotInitialized);
-    }
-    Sound* sound = find(handle);
+    std::int32_t error = kDovSuccess;
+    Sound* sound = usable(handle, error);
     if (sound == nullptr) {
-        return fail(kDovErrBadHandle);
+        return error;
     }
     sync();
     switch (method) {

@@ -179,6 +179,7 @@ private:
     std::int32_t fail(std::int32_t error) const;
     std::int32_t startOutput();
     Sound* find(std::int32_t handle);
+    Sound* usable(std::int32_t handle, std::int32_t& error);
     void sync();
     void post(DovMixer::Op op, std::int32_t voice, std::int64_t value = 0,
               std::unique_ptr<DovDecoder> source = nullptr);

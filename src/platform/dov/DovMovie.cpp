@@ -1,5 +1,7 @@
 #include "platform/dov/DovMovie.h"
 
+#include "platform/dov/DovDecoder.h"
+
 #include <algorithm>
 
 extern "C" {
@@ -137,23 +139,10 @@ bool DovMovie::decodeNext() {
     }
 }
 
+// A damaged packet is dropped; the next one is tried on the next call.
 bool DovMovie::feedPacket() {
-    for (;;) {
-        const int result = av_read_frame(format_, packet_);
-        if (result < 0) {
-            inputEnded_ = true;
-            avcodec_send_packet(codec_, nullptr);
-            return false;
-        }
-        if (packet_->stream_index != stream_) {
-            av_packet_unref(packet_);
-            continue;
-        }
-        // A damaged packet is dropped; the next one is tried on the next call.
-        const int sent = avcodec_send_packet(codec_, packet_);
-        av_packet_unref(packet_);
-        return sent >= 0;
-    }
+    return DovDecoder::FeedPacket(format_, codec_, packet_, stream_, inputEnded_) ==
+           DovDecoder::PacketResult::Sent;
 }
 
 qint64 DovMovie::frameMs(const AVFrame* frame) {
