@@ -1,4 +1,7 @@
+#include <unistd.h>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 
 #include "app/AsmTool.h"
 #include "app/CommandLine.h"
@@ -21,6 +24,20 @@ QStringList arguments(int argc, char** argv) {
 bool hasDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
            qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+}
+
+// Headless runs often have no session: give Qt a private runtime folder instead of
+// letting it warn on every start.
+void ensureRuntimeDir() {
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
+        return;
+    }
+    const QString dir = QDir::tempPath() + QStringLiteral("/varo-runtime-") +
+                        QString::number(static_cast<qulonglong>(getuid()));
+    QDir().mkpath(dir);
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
 }
 
 }  // namespace
@@ -52,6 +69,7 @@ int main(int argc, char** argv) {
     }
     if (command.headless) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        ensureRuntimeDir();
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varo"));
