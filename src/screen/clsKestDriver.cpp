@@ -100,7 +100,8 @@ bool clsKestDriver::Init(QSize screenSize, INIFile* gamemodeInfo) {
 }
 
 clsKestDriver::FilmId clsKestDriver::FIDChar(int index) const {
-    return index >= 0 && index < kCharSlots ? mChars[static_cast<size_t>(index)].film : kNoFilm;
+    // The stage keeps the slots in their stacking order.
+    return mCharacters.Film(index);
 }
 
 KestDc clsKestDriver::ScreenDC() {
@@ -236,6 +237,8 @@ void clsKestDriver::RemoveScene() {
         }
         slot = CharSlot{};
     }
+    mCharacters.Clear();
+    mBackground.Clear();
     mBGFillColor = 0;
     mRects.RemoveByTag(QStringLiteral("wndbutton"));
 }
@@ -279,6 +282,7 @@ void clsKestDriver::BuildCharSlots() {
         slot.action = mKest.AddAction();
         mKest.SetActProp(slot.action, ActProp::Target, slot.film);
         mKest.SetActProp(slot.action, ActProp::TimeScale, kNormalTimeScale);
+        mCharacters.Adopt(i, slot.film, slot.action);
     }
     mKest.ExeQueue();
 }
@@ -522,16 +526,22 @@ void clsKestDriver::LoadStatus(clsSaveData& saveData) {
 // Extension points (text window, backgrounds and characters, choices)
 
 bool clsKestDriver::CursorShown() const {
-    return false;
+    return mTextWindow.CursorVisible();
 }
 
-void clsKestDriver::ShowCursor(bool) {}
+void clsKestDriver::ShowCursor(bool shown) {
+    mTextWindow.SetCursorVisible(shown);
+}
 
 void clsKestDriver::ResetChoiceItems() {}
 
-void clsKestDriver::BuildWindowParts(std::int32_t) {}
+void clsKestDriver::BuildWindowParts(std::int32_t set) {
+    mTextWindow.BuildParts(set);
+}
 
-void clsKestDriver::PutTextWindowOutOfView() {}
+void clsKestDriver::PutTextWindowOutOfView() {
+    mTextWindow.PutOutOfView();
+}
 
 void clsKestDriver::SaveSceneStatus(INISection&) {}
 

@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "platform/kest/KestLibrary.h"
+#include "screen/BackgroundStage.h"
+#include "screen/CharacterStage.h"
 #include "screen/ItemSpec.h"
 #include "screen/KestPictureLoader.h"
+#include "screen/TextWindow.h"
 #include "screen/clsEventRects.h"
 
 class Clock;
@@ -139,6 +142,32 @@ public:
     // Releases the screen, with a cross-fade (1) or the rule transition (2).
     bool DrawActivate(std::int32_t effect, std::int32_t duration);
 
+    // The text window (see TextWindow; operations do nothing without a window
+    // film set).
+    TextWindow& Window() { return mTextWindow; }
+    void SetTextWindowHooks(TextWindow::Hooks hooks) { mTextWindow.SetHooks(std::move(hooks)); }
+    void TextSpeedSetting(std::int32_t speed) { mTextWindow.TextSpeedSetting(speed); }
+    std::int32_t TextSpeed() const { return mTextSpeed; }
+    void TextFontSetting(const QString& font, std::int32_t value) {
+        mTextWindow.TextFontSetting(font, value);
+    }
+    bool TextVisible() const { return mTextWindow.TextVisible(); }
+    void SetTextVisible(bool visible) { mTextWindow.SetTextVisible(visible); }
+    void FilmAvoid(FilmId film, bool visible) { mTextWindow.FilmAvoid(film, visible); }
+    void WindowModeFlip(std::int32_t row) { mTextWindow.WindowModeFlip(row); }
+    void UpdateWindowMode() { mTextWindow.UpdateWindowMode(); }
+    void WindowNameFlip(std::int32_t cell) { mTextWindow.WindowNameFlip(cell); }
+    std::int32_t WindowNameCell() const { return mTextWindow.NameFlip(); }
+    void TextPageTurn() { mTextWindow.TextPageTurn(); }
+    void TextStart(const QString& text, bool withWait) { mTextWindow.TextStart(text, withWait); }
+    QString CurrentText() const { return mTextWindow.CurrentText(); }
+    bool CursorVisible() const { return mTextWindow.CursorVisible(); }
+    void SetCursorVisible(bool visible) { mTextWindow.SetCursorVisible(visible); }
+    QString ConvertMessageText(const QString& message, QString& continuation, bool& wait,
+                               QString& voice, int mode) {
+        return mTextWindow.ConvertMessageText(message, continuation, wait, voice, mode);
+    }
+
     // Picture definitions and picture buttons.
 
     // Places the film and loads its picture with mask; a definition without a
@@ -154,12 +183,68 @@ public:
     RectPtr MakeSpecFilm(std::int32_t tag, const QString& groupName, ItemSpec def);
     RectPtr MakeSpecFilmFromText(std::int32_t tag, const QString& groupName, const QString& text);
 
+    // Background and character pictures (kept by BackgroundStage and CharacterStage).
+    BackgroundStage& Background() { return mBackground; }
+    CharacterStage& Characters() { return mCharacters; }
+    const QString& BGName() const { return mBackground.BGName(); }
+    void BGFill(std::int32_t colour, std::int32_t duration) {
+        mBackground.BGFill(colour, duration);
+    }
+    void BGCenter(const QString& name, std::int32_t x, std::int32_t y, std::int32_t duration,
+                  bool absolute) {
+        mBackground.BGCenter(name, x, y, duration, absolute);
+    }
+    void BGMove(std::int32_t x, std::int32_t y, std::int32_t duration, bool absolute) {
+        mBackground.BGMove(x, y, duration, absolute);
+    }
+    static QString FileToCID(const QString& file) { return CharacterStage::FileToCID(file); }
+    int FindChar(const QString& key, bool includeHidden) const {
+        return mCharacters.FindChar(key, includeHidden);
+    }
+    QString GetCharLocation(const QString& key) const { return mCharacters.GetCharLocation(key); }
+    std::int32_t GetCharXPos(const QString& key) const { return mCharacters.GetCharXPos(key); }
+    FilmId GetCharFilmID(const QString& key) const { return mCharacters.GetCharFilmID(key); }
+    bool CGTempVisible(const QString& key) const { return mCharacters.CGTempVisible(key); }
+    void CGTempVisible(const QString& key, bool visible) {
+        mCharacters.CGTempVisible(key, visible);
+    }
+    std::int32_t CharBlendColor() const { return mCharacters.CharBlendColor(); }
+    void CharBlendColor(std::int32_t colour) { mCharacters.CharBlendColor(colour); }
+    void CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
+                  std::int32_t h, std::int32_t duration) {
+        mCharacters.CGChange(file, x, y, w, h, duration);
+    }
+    void CGFlip(const QString& key, std::int32_t column, std::int32_t row) {
+        mCharacters.CGFlip(key, column, row);
+    }
+    void CGHide(const QString& key, std::int32_t duration) { mCharacters.CGHide(key, duration); }
+    void CGHideAll(std::int32_t duration) { mCharacters.CGHideAll(duration); }
+    void CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration, bool wait) {
+        mCharacters.CGAlpha(key, alpha, duration, wait);
+    }
+    void CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
+                std::int32_t duration, bool wait) {
+        mCharacters.CGMove(key, x, y, absolute, duration, wait);
+    }
+    void CGActClear(const QString& key) { mCharacters.CGActClear(key); }
+    void CGActAdd(const QString& key, const QStringList& list) { mCharacters.CGActAdd(key, list); }
+    void CGActStart(const QString& key) { mCharacters.CGActStart(key); }
+    void CGActEnd(const QString& key) { mCharacters.CGActEnd(key); }
+    void CGActComplete(const QString& key) { mCharacters.CGActComplete(key); }
+    void FaceChange(const QString& name) { mCharacters.FaceChange(mFIDFace, name); }
+    void LogChCondition() { mCharacters.LogChCondition(); }
+    void CharToFront(int index) { mCharacters.MoveToFront(index); }
+    void CharToBack(int index) { mCharacters.MoveToBack(index); }
+
     // Section "KestStatus" of the save data.
     void SaveStatus(clsSaveData& saveData);
     // Rebuilds the saved screen behind a frozen screen; the caller releases it.
     void LoadStatus(clsSaveData& saveData);
 
 private:
+    // The text window works on the window films kept here.
+    friend class TextWindow;
+
     // One character slot: its film and its own action.
     struct CharSlot {
         FilmId film = kNoFilm;
@@ -215,6 +300,8 @@ private:
     Clock& mClock;
     KestLibrary mKest;
     KestPictureLoader mPictures;
+    BackgroundStage mBackground{*this};
+    CharacterStage mCharacters{*this};
     INIFile* mGamemodeInfo = nullptr;
     QSize mScreenSize;
 
@@ -240,4 +327,5 @@ private:
     bool mDrawActivity = false;
     bool mWaitCancelEnabled = false;
     bool mWaitCanceled = true;
+    TextWindow mTextWindow{*this};
 };

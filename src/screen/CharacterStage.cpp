@@ -1,0 +1,513 @@
+#include "screen/CharacterStage.h"
+
+#include <QPoint>
+#include <QSize>
+#include <algorithm>
+
+#include "app/AppState.h"
+#include "app/clsLaunch.h"
+#include "app/stdHelpers.h"
+#include "screen/clsKestDriver.h"
+
+namespace {
+
+using FilmProp = KestLibrary::FilmProp;
+using FilmMethod = KestLibrary::FilmMethod;
+using ActProp = KestLibrary::ActProp;
+using ActMethod = KestLibrary::ActMethod;
+using Tok = KestLibrary::Tok;
+
+constexpr std::int32_t kFreezeDuration = 1000;
+constexpr std::int32_t kNormalTimeScale = 1000;
+constexpr std::int32_t kFullOpacity = 256;
+constexpr std::int32_t kHiddenX = -5000;
+constexpr std::int32_t kEndOfList = -1;
+constexpr std::int32_t kAvoidShift = 5000;
+
+std::int32_t Code(FilmProp prop) {
+    return static_cast<std::int32_t>(prop);
+}
+
+}  // namespace
+
+void CharacterStage::Clear() {
+    mSlots.fill(Slot{});
+}
+
+void CharacterStage::Adopt(int index, FilmId film, ActionId action) {
+    if (index < 0 || index >= kSlots) {
+        return;
+    }
+    Slot& slot = SlotAt(index);
+    slot = Slot{};
+    slot.film = film;
+    slot.action = action;
+}
+
+CharacterStage::FilmId CharacterStage::Film(int index) const {
+    return index >= 0 && index < kSlots ? At(index).film : KestLibrary::kNoFilm;
+}
+
+bool CharacterStage::Ready() const {
+    return mDriver.BaseFilmSet() != clsKestDriver::kFilmSetBasic &&
+           At(0).film != KestLibrary::kNoFilm;
+}
+
+// ---------------------------------------------------------------------------
+// Lookup
+
+QString CharacterStage::FileToCID(const QString& file) {
+    const QStringList parts = file.toLower().split(QLatin1Char('_'));
+    if (parts.size() >= 3 && parts[0] == QStringLiteral("st")) {
+        return parts[1];
+    }
+    return QString();
+}
+
+int CharacterStage::FindChar(const QString& key, bool includeHidden) const {
+    if (key == QStringLiteral("?")) {
+        return -1;
+    }
+    for (int i = 0; i < kSlots; ++i) {
+        if ((includeHidden || At(i).Visible) && At(i).CID == key) {
+            return i;
+        }
+    }
+    for (int i = 0; i < kSlots; ++i) {
+        if ((includeHidden || At(i).Visible) && At(i).File == key) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+int CharacterStage::VisibleSlot(const QString& key) const {
+    return Ready() ? FindChar(key, false) : -1;
+}
+
+int CharacterStage::FirstWithFile(const QString& file) const {
+    for (int i = 0; i < kSlots; ++i) {
+        if (At(i).File == file) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QString CharacterStage::GetCharLocation(const QString& key) const {
+    const int index = FindChar(key, false);
+    if (index < 0) {
+        return QString();
+    }
+    const Slot& slot = At(index);
+    return QStringLiteral("%1,%2,%3,%4").arg(slot.X).arg(slot.Y).arg(slot.W).arg(slot.H);
+}
+
+std::int32_t CharacterStage::GetCharXPos(const QString& key) const {
+    const int index = FindChar(key, false);
+    return index < 0 ? kUnknownXPos : At(index).X;
+}
+
+CharacterStage::FilmId CharacterStage::GetCharFilmID(const QString& key) const {
+    const int index = FindChar(key, false);
+    return index < 0 ? KestLibrary::kNoFilm : At(index).film;
+}
+
+bool CharacterStage::CGTempVisible(const QString& key) const {
+    const int index = FindChar(key, false);
+    return index >= 0 && At(index).TempVisible;
+}
+
+void CharacterStage::CGTempVisible(const QString& key, bool visible) {
+    const int index = VisibleSlot(key);
+    if (index < 0) {
+        return;
+    }
+    SlotAt(index).TempVisible = visible;
+    FilmAvoid(At(index).film, visible);
+}
+
+// Hiding moves the film 5000 to the right, showing moves it back.
+void CharacterStage::FilmAvoid(FilmId film, bool visible) {
+    KestLibrary& kest = mDriver.Library();
+    std::int32_t x = 0;
+    kest.GetFilmProp(film, FilmProp::X, x);
+    if (!visible && x < kAvoidShift) {
+        x += kAvoidShift;
+    } else if (visible && x >= kAvoidShift) {
+        x -= kAvoidShift;
+    }
+    kest.SetFilmProp(film, FilmProp::X, x);
+}
+
+// ---------------------------------------------------------------------------
+// Showing a picture
+
+void CharacterStage::CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
+                              std::int32_t h, std::int32_t duration) {
+    if (!Ready()) {
+        return;
+    }
+    const bool released = mDriver.DrawActivity();
+    if (released) {
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+    }
+    // The picture itself shown again is no conflict: it is moved or kept.
+    const QString cid = FileToCID(file);
+    const int conflict = cid.isEmpty() ? -1 : FindChar(cid, false);
+    if (conflict >= 0 && At(conflict).File != file) {
+        App().PutLog(QStringLiteral("(CID Conflict)"));
+        CGHide(At(conflict).File, 0);
+    }
+    bool mustLoad = true;
+    if (!BringToFront(file, x, y, released, mustLoad)) {
+        return;
+    }
+    if (mustLoad) {
+        LoadIntoFront(file, w, h);
+    }
+    KestLibrary& kest = mDriver.Library();
+    Slot& front = SlotAt(0);
+    front.CID = cid;
+    front.File = file;
+    front.Visible = true;
+    front.X = x;
+    front.Y = y;
+    kest.SetFilmProp(front.film, FilmProp::Position, QPoint(x - front.W / 2, y - front.H / 2));
+    kest.SetFilmProp(front.film, FilmProp::Opacity, kFullOpacity);
+    front.Alpha = kFullOpacity;
+    kest.CallFilmMethod(front.film, FilmMethod::PictureWritten);
+    kest.CallFilmMethod(mDriver.FIDBuff(), FilmMethod::ChildrenChanged);
+    kest.ExeQueue();
+    App().PutLog(QStringLiteral("CG Command "));
+    LogChCondition();
+    if (released) {
+        mDriver.DrawActivate(clsKestDriver::kEffectFade, duration);
+    }
+}
+
+bool CharacterStage::BringToFront(const QString& file, std::int32_t x, std::int32_t y,
+                                  bool released, bool& mustLoad) {
+    const int found = FirstWithFile(file);
+    if (found == 0) {
+        const Slot& front = At(0);
+        if (front.Visible && front.X == x && front.Y == y && front.BlendColor == mCharBlendColor) {
+            App().PutLog(QStringLiteral("CGH Command:No Operation"));
+            if (released) {
+                mDriver.DrawActivate(clsKestDriver::kEffectNone, kFreezeDuration);
+            }
+            return false;
+        }
+    } else if (found > 0) {
+        MoveToFront(found);
+    } else {
+        const int last = kSlots - 1;
+        if (At(last).Visible) {
+            App().PutLog(QStringLiteral("CG Command Alarm:Buff is Filled"));
+            CGHide(At(last).File, 0);
+        }
+        MoveToFront(last);
+        mustLoad = true;
+        return true;
+    }
+    mustLoad = At(0).BlendColor != mCharBlendColor;
+    return true;
+}
+
+void CharacterStage::LoadIntoFront(const QString& file, std::int32_t w, std::int32_t h) {
+    KestLibrary& kest = mDriver.Library();
+    Slot& front = SlotAt(0);
+    mDriver.LoadPng(front.film, file, true, true);
+    front.naturalSize = w == kNaturalSize && h == kNaturalSize;
+    if (front.naturalSize) {
+        kest.CallFilmMethod(front.film, FilmMethod::NaturalSize);
+    }
+    if (mCharBlendColor != 0) {
+        kest.CallFilmMethod(front.film, FilmMethod::Tint, mCharBlendColor);
+    }
+    front.BlendColor = mCharBlendColor;
+    QSize size(0, 0);
+    kest.GetFilmProp(front.film, FilmProp::Size, size);
+    front.W = w == kNaturalSize ? size.width() : w;
+    front.H = h == kNaturalSize ? size.height() : h;
+    if (!front.naturalSize) {
+        kest.SetFilmProp(front.film, FilmProp::Size, QSize(front.W, front.H));
+    }
+    front.column = front.row = 0;
+    kest.SetFilmProp(front.film, FilmProp::CellColumn, 0);
+    kest.SetFilmProp(front.film, FilmProp::CellRow, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Cells, hiding, opacity and movement
+
+void CharacterStage::CGFlip(const QString& key, std::int32_t column, std::int32_t row) {
+    const int index = VisibleSlot(key);
+    if (index < 0) {
+        return;
+    }
+    Slot& slot = SlotAt(index);
+    KestLibrary& kest = mDriver.Library();
+    if (column != -1) {
+        slot.column = column;
+        kest.SetFilmProp(slot.film, FilmProp::CellColumn, column);
+    }
+    if (row != -1) {
+        slot.row = row;
+        kest.SetFilmProp(slot.film, FilmProp::CellRow, row);
+    }
+    kest.ExeQueue();
+}
+
+void CharacterStage::CGHide(const QString& key, std::int32_t duration) {
+    const int index = VisibleSlot(key);
+    if (index < 0) {
+        return;
+    }
+    const bool released = mDriver.DrawActivity();
+    if (duration != 0 && released) {
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+    }
+    HideSlot(index);
+    if (duration != 0) {
+        mDriver.Library().CallFilmMethod(mDriver.FIDBuff(), FilmMethod::ChildrenChanged);
+        if (released) {
+            mDriver.DrawActivate(clsKestDriver::kEffectFade, duration);
+        }
+    }
+    App().PutLog(QStringLiteral("CGH Command "));
+    LogChCondition();
+}
+
+void CharacterStage::CGHideAll(std::int32_t duration) {
+    if (!Ready()) {
+        return;
+    }
+    const bool released = mDriver.DrawActivity();
+    if (duration != 0 && released) {
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+    }
+    for (int hidden = 0; hidden < kSlots && At(0).Visible; ++hidden) {
+        HideSlot(0);
+    }
+    if (duration != 0) {
+        mDriver.Library().CallFilmMethod(mDriver.FIDBuff(), FilmMethod::ChildrenChanged);
+        if (released) {
+            mDriver.DrawActivate(clsKestDriver::kEffectFade, duration);
+        }
+    }
+    App().PutLog(QStringLiteral("CGH(All) Command "));
+    LogChCondition();
+}
+
+// The slot leaves the view, keeps its picture and goes behind the visible slots.
+void CharacterStage::HideSlot(int index) {
+    KestLibrary& kest = mDriver.Library();
+    ClearAction(index);
+    Slot& slot = SlotAt(index);
+    slot.Visible = false;
+    slot.column = slot.row = 0;
+    kest.SetFilmProp(slot.film, FilmProp::X, kHiddenX);
+    kest.SetFilmProp(slot.film, FilmProp::CellColumn, 0);
+    kest.SetFilmProp(slot.film, FilmProp::CellRow, 0);
+    kest.ExeQueue();
+    MoveToBack(index);
+}
+
+void CharacterStage::CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration,
+                             bool wait) {
+    const int index = VisibleSlot(key);
+    if (index < 0) {
+        return;
+    }
+    Slot& slot = SlotAt(index);
+    slot.Alpha = alpha;
+    if (duration == 0 || !mDriver.DrawActivity()) {
+        mDriver.Library().SetFilmProp(slot.film, FilmProp::Opacity, alpha);
+        mDriver.Library().ExeQueue();
+        return;
+    }
+    Animate(index, {Tok::MoveValue, Code(FilmProp::Opacity), alpha, duration, Tok::End}, wait);
+}
+
+void CharacterStage::CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
+                            std::int32_t duration, bool wait) {
+    const int index = VisibleSlot(key);
+    if (index < 0) {
+        return;
+    }
+    Slot& slot = SlotAt(index);
+    if (!absolute) {
+        x += slot.X;
+        y += slot.Y;
+    }
+    slot.X = x;
+    slot.Y = y;
+    const QPoint target(x - slot.W / 2, y - slot.H / 2);
+    if (duration == 0 || !mDriver.DrawActivity()) {
+        mDriver.Library().SetFilmProp(slot.film, FilmProp::Position, target);
+        mDriver.Library().ExeQueue();
+        return;
+    }
+    Animate(index,
+            {Tok::MovePoint, Code(FilmProp::Position), target.x(), target.y(), duration, Tok::End},
+            wait);
+}
+
+void CharacterStage::Animate(int index, const std::vector<std::int32_t>& tokens, bool wait) {
+    if (!wait) {
+        ClearAction(index);
+        AppendTokens(index, tokens);
+        CallAction(index, ActMethod::Start);
+        return;
+    }
+    KestLibrary& kest = mDriver.Library();
+    const ActionId action = mDriver.AddActByAry(tokens);
+    kest.SetActProp(action, ActProp::Target, At(index).film);
+    kest.SetActProp(action, ActProp::TimeScale, kNormalTimeScale);
+    kest.CallActMethod(action, ActMethod::Start);
+    kest.ExeQueue();
+    mDriver.WaitEnd(action);
+    kest.WaitBlt();
+    kest.RemoveAction(action);
+}
+
+// ---------------------------------------------------------------------------
+// The slot's own action
+
+void CharacterStage::CGActClear(const QString& key) {
+    const int index = VisibleSlot(key);
+    if (index >= 0) {
+        ClearAction(index);
+    }
+}
+
+void CharacterStage::CGActAdd(const QString& key, const QStringList& list) {
+    const int index = VisibleSlot(key);
+    if (index < 0) {
+        return;
+    }
+    std::vector<std::int32_t> tokens;
+    for (const QString& element : list) {
+        const std::int32_t token = stdHelpers::LeadingInteger(element);
+        if (token == kEndOfList) {
+            break;
+        }
+        tokens.push_back(token);
+    }
+    AppendTokens(index, tokens);
+}
+
+void CharacterStage::CGActStart(const QString& key) {
+    const int index = VisibleSlot(key);
+    if (index >= 0) {
+        CallAction(index, ActMethod::Start);
+    }
+}
+
+void CharacterStage::CGActEnd(const QString& key) {
+    const int index = VisibleSlot(key);
+    if (index >= 0) {
+        CallAction(index, ActMethod::Stop);
+    }
+}
+
+void CharacterStage::CGActComplete(const QString& key) {
+    const int index = VisibleSlot(key);
+    if (index >= 0) {
+        CallAction(index, ActMethod::Finish);
+    }
+}
+
+void CharacterStage::ClearAction(int index) {
+    KestLibrary& kest = mDriver.Library();
+    Slot& slot = SlotAt(index);
+    kest.CallActMethod(slot.action, ActMethod::Stop);
+    kest.CallActMethod(slot.action, ActMethod::Clear);
+    kest.SetActProp(slot.action, ActProp::TimeScale, kNormalTimeScale);
+    kest.ExeQueue();
+    slot.tokens.clear();
+}
+
+void CharacterStage::AppendTokens(int index, std::span<const std::int32_t> tokens) {
+    KestLibrary& kest = mDriver.Library();
+    Slot& slot = SlotAt(index);
+    for (const std::int32_t token : tokens) {
+        kest.CallActMethod(slot.action, ActMethod::Append, token);
+        slot.tokens.push_back(token);
+    }
+    kest.ExeQueue();
+}
+
+void CharacterStage::CallAction(int index, ActMethod method) {
+    mDriver.Library().CallActMethod(At(index).action, method);
+    mDriver.Library().ExeQueue();
+}
+
+// ---------------------------------------------------------------------------
+// Face picture and log
+
+void CharacterStage::FaceChange(FilmId faceFilm, const QString& name) {
+    KestLibrary& kest = mDriver.Library();
+    mFace = name;
+    if (name.isEmpty()) {
+        kest.SetFilmProp(faceFilm, FilmProp::Opacity, 0);
+    } else {
+        const bool released = mDriver.DrawActivity();
+        if (released) {
+            mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+        }
+        mDriver.LoadPng(faceFilm, name, true, true);
+        kest.SetFilmProp(faceFilm, FilmProp::Opacity, kFullOpacity);
+        if (released) {
+            mDriver.DrawActivate(clsKestDriver::kEffectNone, kFreezeDuration);
+        }
+    }
+    kest.ExeQueue();
+    kest.WaitBlt();
+}
+
+void CharacterStage::LogChCondition() {
+    if (App().Launcher == nullptr || !App().Launcher->IsDebugMode()) {
+        return;
+    }
+    if (mDriver.BaseFilmSet() == clsKestDriver::kFilmSetBasic) {
+        App().PutLog(QStringLiteral("No charfilm. Film set is 'Basic'"));
+        return;
+    }
+    QStringList lines;
+    for (int i = 0; i < kSlots; ++i) {
+        const Slot& slot = At(i);
+        lines << stdHelpers::FormatMsg(
+            QStringLiteral("CH(%1) File='%2' CID='%3' POS=(%4,%5) SIZE=(%6,%7) Vis='%8'"),
+            {QString::number(i), slot.File, slot.CID, QString::number(slot.X),
+             QString::number(slot.Y), QString::number(slot.W), QString::number(slot.H),
+             slot.Visible ? QStringLiteral("True") : QStringLiteral("False")});
+    }
+    App().PutLog(QStringLiteral("Chars Changed to ...") + lines.join(QStringLiteral("\r\n")));
+}
+
+// ---------------------------------------------------------------------------
+// Stacking
+
+void CharacterStage::MoveToFront(int index) {
+    if (index <= 0 || index >= kSlots) {
+        return;
+    }
+    std::rotate(mSlots.begin(), mSlots.begin() + index, mSlots.begin() + index + 1);
+    mDriver.Library().SetFilmProp(At(0).film, FilmProp::Above, At(1).film);
+}
+
+void CharacterStage::MoveToBack(int index) {
+    if (index < 0 || index >= kSlots) {
+        return;
+    }
+    int last = index;
+    while (last + 1 < kSlots && At(last + 1).Visible) {
+        ++last;
+    }
+    std::rotate(mSlots.begin() + index, mSlots.begin() + index + 1, mSlots.begin() + last + 1);
+    if (last > 0) {
+        mDriver.Library().SetFilmProp(At(last).film, FilmProp::Beneath, At(last - 1).film);
+    }
+}
