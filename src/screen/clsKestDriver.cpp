@@ -1,6 +1,8 @@
 #include "screen/clsKestDriver.h"
 
+#include <QList>
 #include <QPoint>
+#include <QStringList>
 #include <vector>
 
 #include "app/AppState.h"
@@ -533,16 +535,112 @@ void clsKestDriver::ShowCursor(bool shown) {
     mTextWindow.SetCursorVisible(shown);
 }
 
-void clsKestDriver::ResetChoiceItems() {}
+void clsKestDriver::ResetChoiceItems() {
+    mChoices.Reset();
+}
 
 void clsKestDriver::BuildWindowParts(std::int32_t set) {
     mTextWindow.BuildParts(set);
+    mChoices.Build();
 }
 
 void clsKestDriver::PutTextWindowOutOfView() {
     mTextWindow.PutOutOfView();
 }
 
-void clsKestDriver::SaveSceneStatus(INISection&) {}
+void clsKestDriver::SaveSceneStatus(INISection& status) {
+    status.SetKeyValue(QStringLiteral("BGName"), mBackground.BGName());
+    status.SetKeyValue(QStringLiteral("BGFillColor"), QString::number(mBackground.BGFillColor()));
+    status.SetKeyValue(QStringLiteral("BGX"), QString::number(mBackground.BGX()));
+    status.SetKeyValue(QStringLiteral("BGY"), QString::number(mBackground.BGY()));
+    status.SetKeyValue(QStringLiteral("WindowNameFlip"), QString::number(WindowNameCell()));
+    status.SetKeyValue(QStringLiteral("CharBlendColor"), QString::number(CharBlendColor()));
+    SaveCharStatus(status);
+    status.SetKeyValue(QStringLiteral("Face"), mCharacters.Face());
+    mChoices.SaveStatus(status);
+    status.SetKeyValue(QStringLiteral("Text"), QLatin1Char('"') + CurrentText() + QLatin1Char('"'));
+}
 
-void clsKestDriver::LoadSceneStatus(const INISection&) {}
+// "CH" & i: picture, centre, size, cells, opacity and blend colour of a
+// visible slot (-1, -1 and cells 0, 0 at the picture's own size); "CHACT" & i:
+// the tokens of the slot's action while it runs.
+void clsKestDriver::SaveCharStatus(INISection& status) {
+    for (int i = 0; i < kCharSlots; ++i) {
+        const CharacterStage::Slot& slot = mCharacters.At(i);
+        QString values;
+        if (slot.Visible) {
+            const bool natural = slot.naturalSize;
+            const QList<std::int32_t> numbers{slot.X,
+                                              slot.Y,
+                                              natural ? -1 : slot.W,
+                                              natural ? -1 : slot.H,
+                                              natural ? 0 : slot.column,
+                                              natural ? 0 : slot.row,
+                                              slot.Alpha,
+                                              slot.BlendColor};
+            values = slot.File;
+            for (const std::int32_t number : numbers) {
+                values += QLatin1Char(',') + QString::number(number);
+            }
+        }
+        QStringList tokens;
+        if (slot.action != kNoAction && !ActionEnded(slot.action)) {
+            for (const std::int32_t token : slot.tokens) {
+                tokens << QString::number(token);
+            }
+        }
+        const QString index = QString::number(i);
+        status.SetKeyValue(QStringLiteral("CH") + index, values);
+        status.SetKeyValue(QStringLiteral("CHACT") + index, tokens.join(QLatin1Char(',')));
+    }
+}
+
+void clsKestDriver::LoadSceneStatus(const INISection& status) {
+    const QString bgName = status.KeyValue(QStringLiteral("BGName"));
+    if (bgName.isEmpty()) {
+        BGFill(stdHelpers::LeadingInteger(status.KeyValue(QStringLiteral("BGFillColor"))), 0);
+    } else {
+        BGCenter(bgName, stdHelpers::LeadingInteger(status.KeyValue(QStringLiteral("BGX"))),
+                 stdHelpers::LeadingInteger(status.KeyValue(QStringLiteral("BGY"))),
+                 kDefaultDuration, true);
+    }
+    LoadCharStatus(status);
+    CharBlendColor(stdHelpers::LeadingInteger(status.KeyValue(QStringLiteral("CharBlendColor"))));
+    FaceChange(status.KeyValue(QStringLiteral("Face")));
+    TextPageTurn();
+    QString text = status.KeyValue(QStringLiteral("Text"));
+    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"'))) {
+        text = text.mid(1, text.size() - 2);
+    }
+    TextStart(text.replace(QStringLiteral("\\n"), QStringLiteral("\n")), false);
+    mChoices.LoadStatus(status);
+    WindowNameFlip(stdHelpers::LeadingInteger(status.KeyValue(QStringLiteral("WindowNameFlip"))));
+}
+
+// Each picture shown goes to the front, so the back-most slot is shown first
+// and the stacking comes out as it was saved.
+void clsKestDriver::LoadCharStatus(const INISection& status) {
+    for (int i = kCharSlots - 1; i >= 0; --i) {
+        const QString index = QString::number(i);
+        LoadCharSlot(status.KeyValue(QStringLiteral("CH") + index),
+                     status.KeyValue(QStringLiteral("CHACT") + index));
+    }
+}
+
+void clsKestDriver::LoadCharSlot(const QString& values, const QString& actions) {
+    const QStringList parts = values.split(QLatin1Char(','));
+    if (values.isEmpty() || parts.size() < 9) {
+        return;
+    }
+    const auto number = [&parts](int at) { return stdHelpers::LeadingInteger(parts.at(at)); };
+    const QString& file = parts.at(0);
+    CharBlendColor(number(8));
+    CGChange(file, number(1), number(2), number(3), number(4), kDefaultDuration);
+    CGFlip(file, number(5), number(6));
+    CGAlpha(file, number(7), 0, true);
+    if (!actions.isEmpty()) {
+        CGActClear(file);
+        CGActAdd(file, actions.split(QLatin1Char(',')));
+        CGActStart(file);
+    }
+}

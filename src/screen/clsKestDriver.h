@@ -12,6 +12,7 @@
 #include "platform/kest/KestLibrary.h"
 #include "screen/BackgroundStage.h"
 #include "screen/CharacterStage.h"
+#include "screen/ChoiceItems.h"
 #include "screen/ItemSpec.h"
 #include "screen/KestPictureLoader.h"
 #include "screen/TextWindow.h"
@@ -236,6 +237,19 @@ public:
     void CharToFront(int index) { mCharacters.MoveToFront(index); }
     void CharToBack(int index) { mCharacters.MoveToBack(index); }
 
+    // Choices and window buttons of window mode (see ChoiceItems).
+    ChoiceItems& Choices() { return mChoices; }
+    void AddChoiceItem(const QString& text, const QString& command) {
+        mChoices.AddChoiceItem(text, command);
+    }
+    std::int32_t ChoiceCount() const { return mChoices.ChoiceCount(); }
+    void ChoiceArrange() { mChoices.ChoiceArrange(); }
+    bool ChoiceVisible() const { return mChoices.ChoiceVisible(); }
+    void ChoiceVisible(bool visible) { mChoices.ChoiceVisible(visible); }
+    void ChoiceClear() { mChoices.ChoiceClear(); }
+    void ChoiceFlip(std::int32_t index, std::int32_t row) { mChoices.ChoiceFlip(index, row); }
+    void ButtonFlip(std::int32_t index) { mChoices.ButtonFlip(index); }
+
     // Section "KestStatus" of the save data.
     void SaveStatus(clsSaveData& saveData);
     // Rebuilds the saved screen behind a frozen screen; the caller releases it.
@@ -244,6 +258,7 @@ public:
 private:
     // The text window works on the window films kept here.
     friend class TextWindow;
+    friend class ChoiceItems;
 
     // One character slot: its film and its own action.
     struct CharSlot {
@@ -294,6 +309,9 @@ private:
     void SaveSceneStatus(INISection& status);
     // Restores those keys after the film set and window type.
     void LoadSceneStatus(const INISection& status);
+    void SaveCharStatus(INISection& status);
+    void LoadCharStatus(const INISection& status);
+    void LoadCharSlot(const QString& values, const QString& actions);
 
     clsEventRects& mRects;
     std::unique_ptr<Clock> mOwnClock;
@@ -328,4 +346,5 @@ private:
     bool mWaitCancelEnabled = false;
     bool mWaitCanceled = true;
     TextWindow mTextWindow{*this};
+    ChoiceItems mChoices{*this};
 };
