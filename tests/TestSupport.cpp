@@ -5,6 +5,27 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include "app/AppState.h"
+#include "platform/os/ScriptedMessageBoxPresenter.h"
+#include "platform/os/VirtualClock.h"
+
+ScriptedPlayer::ScriptedPlayer()
+    : platform(std::make_unique<VirtualClock>(), nullptr),
+      savedPlatform_(App().platform),
+      savedLauncher_(App().Launcher),
+      savedSaveDir_(App().SaveDir) {
+    platform.setMessageBoxes(std::make_unique<ScriptedMessageBoxPresenter>(platform.trace()));
+    platform.trace().keepInMemory(true);
+    App().platform = &platform;
+    App().Launcher = &launcher;
+}
+
+ScriptedPlayer::~ScriptedPlayer() {
+    App().platform = savedPlatform_;
+    App().Launcher = savedLauncher_;
+    App().SaveDir = savedSaveDir_;
+}
+
 ProgramRun RunVaro(const QStringList& args) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "app/clsLaunch.h"
+#include "platform/Platform.h"
+
 // A fresh folder for one test, removed afterwards.
 class TempFolder {
 public:
@@ -18,6 +21,25 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// For one test: a platform on a virtual clock whose message boxes answer from a
+// script and whose trace stays in memory, and a launcher; both are installed as
+// the process's own and the earlier ones (and the save folder) come back after.
+class ScriptedPlayer {
+public:
+    ScriptedPlayer();
+    ~ScriptedPlayer();
+    ScriptedPlayer(const ScriptedPlayer&) = delete;
+    ScriptedPlayer& operator=(const ScriptedPlayer&) = delete;
+
+    Platform platform;
+    clsLaunch launcher;
+
+private:
+    Platform* savedPlatform_;
+    clsLaunch* savedLauncher_;
+    QString savedSaveDir_;
 };
 
 // One run of the real varo program, on the offscreen platform.

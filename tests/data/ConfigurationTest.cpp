@@ -52,18 +52,12 @@ QString each(const QString& names, Value value) {
 class ConfigurationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved = {App().platform, App().Launcher};
         App().AppDir = dir.path();
         App().ResetSwitchesAndFolders();
         App().SaveDir = dir.file("save");
-        platform.setMessageBoxes(std::make_unique<ScriptedMessageBoxPresenter>(platform.trace()));
-        platform.trace().keepInMemory(true);
-        App().platform = &platform;
-        App().Launcher = &launcher;
         systemInfo.SetText(kSystemInfo);
     }
     void TearDown() override {
-        std::tie(App().platform, App().Launcher) = saved;
         App().SaveDir.clear();
         App().ResetSwitchesAndFolders();
     }
@@ -103,10 +97,10 @@ protected:
         return events;
     }
     TempFolder dir;
-    Platform platform{std::make_unique<VirtualClock>(), nullptr};
-    clsLaunch launcher;
+    ScriptedPlayer player;
+    Platform& platform = player.platform;
+    clsLaunch& launcher = player.launcher;
     INIFile systemInfo;
-    std::pair<Platform*, clsLaunch*> saved;
 };
 
 }  // namespace

@@ -24,11 +24,6 @@ constexpr int kMin = std::numeric_limits<std::int32_t>::min();
 class SharedDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved = {App().platform, App().Launcher, App().SaveDir};
-        platform.setMessageBoxes(std::make_unique<ScriptedMessageBoxPresenter>(platform.trace()));
-        platform.trace().keepInMemory(true);
-        App().platform = &platform;
-        App().Launcher = &launcher;
         App().SaveDir = dir.file("savedata");
         App().INIEncript = true;
         systemInfo.SetText("[Game]\r\nx=1\r\n[Shared]\r\nflag=3\r\nname=太郎");
@@ -36,7 +31,6 @@ protected:
             "[cgmode_cmd]\r\ncmd01=CG_A,10,20\r\nCMD02 = cg_b\r\nother=cg_c\r\n"
             "xcmd=cg_d ; not a command\r\n");
     }
-    void TearDown() override { std::tie(App().platform, App().Launcher, App().SaveDir) = saved; }
     QString path() const { return dir.file("savedata/sd00.ini"); }
     bool fileExists() const { return dir.exists("savedata/sd00.ini"); }
     void removeFile() const { QFile::remove(path()); }
@@ -60,11 +54,11 @@ protected:
         return texts;
     }
     TempFolder dir;
-    Platform platform{std::make_unique<VirtualClock>(), nullptr};
-    clsLaunch launcher;
+    ScriptedPlayer player;
+    Platform& platform = player.platform;
+    clsLaunch& launcher = player.launcher;
     INIFile systemInfo;
     INIFile omake;
-    std::tuple<Platform*, clsLaunch*, QString> saved;
 };
 
 // Adds the lines in order to one scenario and gives the history text.

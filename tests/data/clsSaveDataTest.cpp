@@ -23,18 +23,10 @@ const QString kBeyondCount = "全体個数を超えている";
 class clsSaveDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved = {App().platform, App().Launcher, App().SaveDir};
-        platform.setMessageBoxes(std::make_unique<ScriptedMessageBoxPresenter>(platform.trace()));
-        platform.trace().keepInMemory(true);
-        App().platform = &platform;
-        App().Launcher = &launcher;
         App().SaveDir = dir.file("savedata");
         App().INIEncript = true;
     }
-    void TearDown() override {
-        std::tie(App().platform, App().Launcher, App().SaveDir) = saved;
-        App().INIEncript = true;
-    }
+    void TearDown() override { App().INIEncript = true; }
     QStringList messages() {
         QStringList texts = platform.trace().lines().filter(" msgbox \"");
         for (QString& text : texts) {
@@ -76,9 +68,9 @@ protected:
 
     clsSaveData data;
     TempFolder dir;
-    Platform platform{std::make_unique<VirtualClock>(), nullptr};
-    clsLaunch launcher;
-    std::tuple<Platform*, clsLaunch*, QString> saved;
+    ScriptedPlayer player;
+    Platform& platform = player.platform;
+    clsLaunch& launcher = player.launcher;
 };
 
 }  // namespace

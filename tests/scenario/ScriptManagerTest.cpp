@@ -19,25 +19,18 @@ protected:
     void SetUp() override {
         App().AppDir = dir.path();
         App().ResetSwitchesAndFolders();
-        platform.setMessageBoxes(std::make_unique<ScriptedMessageBoxPresenter>(platform.trace()));
-        platform.trace().keepInMemory(true);
-        App().platform = &platform;
-        App().Launcher = &launcher;
         info.SetText(QStringLiteral("[TextBlock]\r\nCharCount=10\r\nLineCount=2\r\n"));
     }
-    void TearDown() override {
-        App().Launcher = nullptr;
-        App().platform = nullptr;
-        App().ResetSwitchesAndFolders();
-    }
+    void TearDown() override { App().ResetSwitchesAndFolders(); }
     void scenario(const QString& name, const QString& text) {
         dir.write(QStringLiteral("scenario/") + name, Cp932Codec::encode(text));
     }
     QStringList boxes() { return platform.trace().lines().filter(QStringLiteral("msgbox")); }
 
     TempFolder dir;
-    Platform platform{std::make_unique<VirtualClock>(), nullptr};
-    clsLaunch launcher;
+    ScriptedPlayer player;
+    Platform& platform = player.platform;
+    clsLaunch& launcher = player.launcher;
     INIFile info;
     ScriptManager store{&info};
 };
