@@ -15,9 +15,6 @@ using ActProp = KestLibrary::ActProp;
 using ActMethod = KestLibrary::ActMethod;
 using Tok = KestLibrary::Tok;
 
-constexpr std::int32_t kFreezeDuration = 1000;
-constexpr std::int32_t kNormalTimeScale = 1000;
-
 }  // namespace
 
 void BackgroundStage::Clear() {
@@ -31,7 +28,7 @@ void BackgroundStage::BGFill(std::int32_t colour, std::int32_t duration) {
     const clsKestDriver::FilmId back = mDriver.FIDBack();
     const bool released = mDriver.DrawActivity();
     if (released) {
-        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
     }
     const QPoint origin(0, 0);
     kest.SetFilmProp(back, FilmProp::SurfaceOrigin, origin);
@@ -80,7 +77,7 @@ void BackgroundStage::BGCenter(const QString& name, std::int32_t x, std::int32_t
     mY = y;
     const bool released = mDriver.DrawActivity();
     if (released) {
-        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
     }
     bool loaded = true;
     if (name != mName) {
@@ -126,7 +123,7 @@ void BackgroundStage::BGMove(std::int32_t x, std::int32_t y, std::int32_t durati
         mDriver.AddActByParam({Tok::MovePoint, static_cast<std::int32_t>(FilmProp::Position),
                                target.x(), target.y(), duration, Tok::End});
     kest.SetActProp(action, ActProp::Target, back);
-    kest.SetActProp(action, ActProp::TimeScale, kNormalTimeScale);
+    kest.SetActProp(action, ActProp::TimeScale, clsKestDriver::kNormalTimeScale);
     kest.ExeQueue();
     kest.CallActMethod(action, ActMethod::Start);
     kest.ExeQueue();

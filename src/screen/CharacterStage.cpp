@@ -17,9 +17,6 @@ using ActProp = KestLibrary::ActProp;
 using ActMethod = KestLibrary::ActMethod;
 using Tok = KestLibrary::Tok;
 
-constexpr std::int32_t kFreezeDuration = 1000;
-constexpr std::int32_t kNormalTimeScale = 1000;
-constexpr std::int32_t kFullOpacity = 256;
 constexpr std::int32_t kHiddenX = -5000;
 constexpr std::int32_t kEndOfList = -1;
 constexpr std::int32_t kAvoidShift = 5000;
@@ -150,7 +147,7 @@ void CharacterStage::CGChange(const QString& file, std::int32_t x, std::int32_t 
     }
     const bool released = mDriver.DrawActivity();
     if (released) {
-        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
     }
     // The picture itself shown again is no conflict: it is moved or kept.
     const QString cid = FileToCID(file);
@@ -174,8 +171,8 @@ void CharacterStage::CGChange(const QString& file, std::int32_t x, std::int32_t 
     front.X = x;
     front.Y = y;
     kest.SetFilmProp(front.film, FilmProp::Position, QPoint(x - front.W / 2, y - front.H / 2));
-    kest.SetFilmProp(front.film, FilmProp::Opacity, kFullOpacity);
-    front.Alpha = kFullOpacity;
+    kest.SetFilmProp(front.film, FilmProp::Opacity, clsKestDriver::kFullOpacity);
+    front.Alpha = clsKestDriver::kFullOpacity;
     kest.CallFilmMethod(front.film, FilmMethod::PictureWritten);
     kest.CallFilmMethod(mDriver.FIDBuff(), FilmMethod::ChildrenChanged);
     kest.ExeQueue();
@@ -194,7 +191,7 @@ bool CharacterStage::BringToFront(const QString& file, std::int32_t x, std::int3
         if (front.Visible && front.X == x && front.Y == y && front.BlendColor == mCharBlendColor) {
             App().PutLog(QStringLiteral("CGH Command:No Operation"));
             if (released) {
-                mDriver.DrawActivate(clsKestDriver::kEffectNone, kFreezeDuration);
+                mDriver.DrawActivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
             }
             return false;
         }
@@ -266,7 +263,7 @@ void CharacterStage::CGHide(const QString& key, std::int32_t duration) {
     }
     const bool released = mDriver.DrawActivity();
     if (duration != 0 && released) {
-        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
     }
     HideSlot(index);
     if (duration != 0) {
@@ -285,7 +282,7 @@ void CharacterStage::CGHideAll(std::int32_t duration) {
     }
     const bool released = mDriver.DrawActivity();
     if (duration != 0 && released) {
-        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+        mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
     }
     for (int hidden = 0; hidden < kSlots && At(0).Visible; ++hidden) {
         HideSlot(0);
@@ -364,7 +361,7 @@ void CharacterStage::Animate(int index, const std::vector<std::int32_t>& tokens,
     KestLibrary& kest = mDriver.Library();
     const ActionId action = mDriver.AddActByAry(tokens);
     kest.SetActProp(action, ActProp::Target, At(index).film);
-    kest.SetActProp(action, ActProp::TimeScale, kNormalTimeScale);
+    kest.SetActProp(action, ActProp::TimeScale, clsKestDriver::kNormalTimeScale);
     kest.CallActMethod(action, ActMethod::Start);
     kest.ExeQueue();
     mDriver.WaitEnd(action);
@@ -424,7 +421,7 @@ void CharacterStage::ClearAction(int index) {
     Slot& slot = SlotAt(index);
     kest.CallActMethod(slot.action, ActMethod::Stop);
     kest.CallActMethod(slot.action, ActMethod::Clear);
-    kest.SetActProp(slot.action, ActProp::TimeScale, kNormalTimeScale);
+    kest.SetActProp(slot.action, ActProp::TimeScale, clsKestDriver::kNormalTimeScale);
     kest.ExeQueue();
     slot.tokens.clear();
 }
@@ -455,12 +452,12 @@ void CharacterStage::FaceChange(FilmId faceFilm, const QString& name) {
     } else {
         const bool released = mDriver.DrawActivity();
         if (released) {
-            mDriver.DrawDeactivate(clsKestDriver::kEffectNone, kFreezeDuration);
+            mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
         }
         mDriver.LoadPng(faceFilm, name, true, true);
-        kest.SetFilmProp(faceFilm, FilmProp::Opacity, kFullOpacity);
+        kest.SetFilmProp(faceFilm, FilmProp::Opacity, clsKestDriver::kFullOpacity);
         if (released) {
-            mDriver.DrawActivate(clsKestDriver::kEffectNone, kFreezeDuration);
+            mDriver.DrawActivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
         }
     }
     kest.ExeQueue();

@@ -17,7 +17,6 @@ using ActProp = KestLibrary::ActProp;
 using ActMethod = KestLibrary::ActMethod;
 using Fixed = clsKestDriver::FixedAction;
 
-constexpr std::int32_t kFullOpacity = 256;
 const QString kButtonGroup = QStringLiteral("wndbutton");
 
 }  // namespace
@@ -276,7 +275,7 @@ void TextWindow::TextStart(const QString& text, bool withWait) {
     mKest.SetFilmProp(textFilm, FilmProp::TextAppend, text);
     mKest.SetFilmProp(shadow, FilmProp::TextAppend, ShadowCodes(text));
     mKest.SetFilmProp(shadow, FilmProp::Opacity,
-                      ConfigBool(QStringLiteral("TextShadow")) ? kFullOpacity : 0);
+                      ConfigBool(QStringLiteral("TextShadow")) ? clsKestDriver::kFullOpacity : 0);
     mKest.ExeQueue();
     if (!withWait) {
         for (const FilmId film : {textFilm, shadow}) {

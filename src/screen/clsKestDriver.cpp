@@ -23,7 +23,6 @@ using RedrawFunc = KestLibrary::RedrawFunc;
 using Tok = KestLibrary::Tok;
 
 constexpr std::int32_t kHiddenX = -5000;
-constexpr std::int32_t kNormalTimeScale = 1000;
 
 std::int32_t Code(FilmProp prop) {
     return static_cast<std::int32_t>(prop);

@@ -50,6 +50,10 @@ public:
     // Effects of DrawDeactivate (1 fade to black, 2 fade to white) and of
     // DrawActivate (1 cross-fade, 2 rule transition); 0 changes at once.
     static constexpr std::int32_t kEffectNone = 0;
+    // Duration of an instant freeze or release; time scale that keeps an action's times.
+    static constexpr std::int32_t kDefaultDuration = 1000;
+    static constexpr std::int32_t kNormalTimeScale = 1000;
+    static constexpr std::int32_t kFullOpacity = 256;
     static constexpr std::int32_t kEffectFade = 1;
     static constexpr std::int32_t kEffectSecond = 2;
 
@@ -266,7 +270,6 @@ private:
         ActionId action = kNoAction;
     };
 
-    static constexpr std::int32_t kDefaultDuration = 1000;
     static constexpr std::int32_t kNeutralLevel = 128;
     static constexpr std::int32_t kFullLevel = 256;
     static constexpr std::int32_t kRuleVagueWidth = 30;
