@@ -51,6 +51,9 @@ void TextWindow::BuildParts(std::int32_t set) {
         BuildButtons();
     }
     mKest.ExeQueue();
+}
+
+void TextWindow::ApplyConfiguredFont() {
     TextFontSetting(ConfigValue(QStringLiteral("Font")), kFontColour);
 }
 
@@ -174,9 +177,17 @@ void TextWindow::TextFontSetting(const QString& font, std::int32_t value) {
         return;
     }
     const QString face = font.isEmpty() ? QStringLiteral("ＭＳ ゴシック") : font;
-    for (const FilmId film : {mDriver.mFIDText, mDriver.mFIDShadow}) {
-        mKest.SetFilmProp(film, FilmProp::TextFont, face);
-        mKest.SetFilmProp(film, FilmProp::TextColor, value);
+    mKest.SetFilmProp(mDriver.mFIDText, FilmProp::TextFont, face);
+    mKest.SetFilmProp(mDriver.mFIDText, FilmProp::TextColor, value);
+    // The shadow starts its page in black, as its colour codes all are.
+    mKest.SetFilmProp(mDriver.mFIDShadow, FilmProp::TextFont, face);
+    mKest.SetFilmProp(mDriver.mFIDShadow, FilmProp::TextColor, kShadowColour);
+    for (int i = 0; i < ChoiceItems::kItems; ++i) {
+        const FilmId choice = mDriver.Choices().TextFilm(i);
+        if (choice != KestLibrary::kNoFilm) {
+            mKest.SetFilmProp(choice, FilmProp::TextFont, face);
+            mKest.SetFilmProp(choice, FilmProp::TextColor, value);
+        }
     }
     mKest.ExeQueue();
 }

@@ -34,13 +34,16 @@ public:
     // Hidden films lie this far to the right of their place.
     static constexpr std::int32_t kAvoidShift = 5000;
     static constexpr std::int32_t kFontColour = 0xFFFFFF;
+    static constexpr std::int32_t kShadowColour = 0x000000;
 
     explicit TextWindow(clsKestDriver& driver);
 
     void SetHooks(Hooks hooks) { mHooks = std::move(hooks); }
 
-    // Window parts of film set 2 ("WindowMode") or 3 ("NovelMode"), then the font.
+    // Window parts of film set 2 ("WindowMode") or 3 ("NovelMode").
     void BuildParts(std::int32_t set);
+    // The configured "Font" on the text, its shadow and the choice texts.
+    void ApplyConfiguredFont();
     // A new film set: empty page, cursor hidden, window out of view.
     void PutOutOfView();
 

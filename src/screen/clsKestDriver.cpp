@@ -541,6 +541,7 @@ void clsKestDriver::ResetChoiceItems() {
 void clsKestDriver::BuildWindowParts(std::int32_t set) {
     mTextWindow.BuildParts(set);
     mChoices.Build();
+    mTextWindow.ApplyConfiguredFont();
 }
 
 void clsKestDriver::PutTextWindowOutOfView() {

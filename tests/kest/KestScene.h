@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "GoldenImage.h"
 #include "platform/kest/KestLibrary.h"
 #include "platform/os/VirtualClock.h"
 
@@ -48,6 +49,3 @@ public:
 // actual picture is written to kest-actual/NAME.png next to the test program.
 ::testing::AssertionResult MatchesGolden(const QImage& actual, const QString& name,
                                          int tolerance = 0);
-
-// Each channel of `actual` within `tolerance` of `expected`.
-::testing::AssertionResult NearColor(QRgb actual, QRgb expected, int tolerance = 2);

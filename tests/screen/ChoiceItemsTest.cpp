@@ -1,5 +1,6 @@
 #include "screen/ChoiceItems.h"
 
+#include "GoldenImage.h"
 #include "KestDriverFixture.h"
 #include "data/clsSaveData.h"
 
@@ -106,6 +107,20 @@ TEST_F(ChoiceItemsTest, ButtonFlipHighlightsOneButton) {
     EXPECT_EQ(0, intProp(buttons[1], FilmProp::CellRow));
 }
 
+TEST_F(ChoiceItemsTest, ChoiceTextsFollowTheTextFont) {
+    driver->SetBaseFilmSet(clsKestDriver::kFilmSetWindow);
+    QString font;
+    kest().GetFilmProp(choices().TextFilm(4), FilmProp::TextFont, font);
+    EXPECT_EQ(QStringLiteral("ＭＳ ゴシック"), font);
+
+    driver->TextFontSetting(QStringLiteral("ＭＳ 明朝"), 0x00FF00);
+    for (int i = 0; i < ChoiceItems::kItems; ++i) {
+        kest().GetFilmProp(choices().TextFilm(i), FilmProp::TextFont, font);
+        EXPECT_EQ(QStringLiteral("ＭＳ 明朝"), font);
+        EXPECT_EQ(0x00FF00, intProp(choices().TextFilm(i), FilmProp::TextColor));
+    }
+}
+
 TEST_F(ChoiceItemsTest, OutsideWindowModeNothingHappens) {
     driver->SetBaseFilmSet(clsKestDriver::kFilmSetNovel);
     driver->AddChoiceItem(QStringLiteral("yes"), QStringLiteral("*yes"));
@@ -160,14 +175,7 @@ TEST_F(ChoiceItemsTest, SavedStatusRebuildsTheSameScreen) {
     EXPECT_EQ(saved.KestStatus().Text(), again.KestStatus().Text());
     kest().WaitBlt();
     const QImage loaded = kest().PresentedFrame();
-    ASSERT_EQ(frame.size(), loaded.size());
-    int differing = 0;
-    for (int y = 0; y < frame.height(); ++y) {
-        for (int x = 0; x < frame.width(); ++x) {
-            differing += frame.pixel(x, y) != loaded.pixel(x, y) ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(0, differing);
+    EXPECT_EQ(0, DifferingPixels(frame, loaded));
     EXPECT_EQ(qRgb(255, 255, 0), loaded.pixel(70, 110));
     EXPECT_EQ(QStringLiteral("*r"), choiceRect(1)->Text3);
 }

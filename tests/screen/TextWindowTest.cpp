@@ -207,7 +207,9 @@ TEST_F(TextWindowTest, BackOpacityComesFromTheConfiguration) {
 TEST_F(TextWindowTest, FontDefaultsToTheJapaneseGothic) {
     driver->SetBaseFilmSet(clsKestDriver::kFilmSetWindow);
     EXPECT_EQ(textProp(window().TextFilm(), FilmProp::TextFont), QStringLiteral("ＭＳ ゴシック"));
-    EXPECT_EQ(intProp(window().ShadowFilm(), FilmProp::TextColor), 0xFFFFFF);
+    EXPECT_EQ(intProp(window().TextFilm(), FilmProp::TextColor), 0xFFFFFF);
+    // The shadow is black from the page start, not only after a colour code.
+    EXPECT_EQ(intProp(window().ShadowFilm(), FilmProp::TextColor), 0);
 
     config[QStringLiteral("Font")] = QStringLiteral("ＭＳ 明朝");
     driver->SetBaseFilmSet(clsKestDriver::kFilmSetNovel);
