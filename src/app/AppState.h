@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 class clsLaunch;
 class clsVaro;
@@ -32,6 +33,14 @@ public:
     QString ResourceDir;
     QString IniDir;
     QString MovieDir;
+
+    // The game screen and the scenario's coordinate space, set by the engine's start-up.
+    std::int32_t ScreenSizeX = 640;
+    std::int32_t ScreenSizeY = 480;
+    std::int32_t ScriptScaleX = 640;
+    std::int32_t ScriptScaleY = 480;
+    // Full screen can be shown (a screen exists).
+    bool FullScreenAvailable = false;
 
     // Operating-system services (clock, message boxes, trace); never null while running.
     Platform* platform = nullptr;

@@ -1,24 +1,29 @@
 #include "app/VaroEntry.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <QAction>
+
 #include "app/AppState.h"
-#include "app/ArchiveStartup.h"
 #include "app/CommandLine.h"
+#include "app/Console.h"
+#include "app/HeadlessRunner.h"
+#include "app/InputScript.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
-#include "data/INIFile.h"
-#include "data/stdINI.h"
 #include "platform/Platform.h"
 #include "platform/os/FileIo.h"
+#include "platform/os/InstanceLock.h"
 #include "platform/os/MsgBox.h"
 #include "platform/os/QtMessageBoxPresenter.h"
 #include "platform/os/RealClock.h"
 #include "platform/os/ScriptedMessageBoxPresenter.h"
 #include "platform/os/VirtualClock.h"
+#include "screen/clsGameView.h"
 
 namespace {
 
@@ -84,7 +89,20 @@ int VaroEntry::Play(const CommandLine& command) {
     }
     app.platform = platform.get();
 
+    InputScript input;
+    QString inputError;
+    if (!command.inputFile.isEmpty() && !input.load(command.inputFile, inputError)) {
+        app.platform = nullptr;
+        return Console::Fail(QStringLiteral("varo: ") + inputError);
+    }
+
     int exitCode = 0;
+    InstanceLock lock(app.AppDir);
+    if (!lock.tryLock()) {
+        // Another instance plays this game already: end without a word.
+        app.platform = nullptr;
+        return 0;
+    }
     {
         clsLaunch launcher;
         app.Launcher = &launcher;
@@ -94,10 +112,15 @@ int VaroEntry::Play(const CommandLine& command) {
             exitCode = 1;
         } else if (!launcher.Init()) {
             launcher.Msg(QStringLiteral("シナリオランチャの初期化に失敗しました。"), 0);
+            launcher.ExitApp();
             exitCode = 1;
         } else {
             app.EngineClosing = false;
-            exitCode = ShowGameInfo();
+            launcher.OpenVaro();
+            exitCode = RunUntilExit(launcher, input, command);
+            if (launcher.EngineStartFailed()) {
+                exitCode = 1;
+            }
         }
         app.Launcher = nullptr;
     }
@@ -106,36 +129,45 @@ int VaroEntry::Play(const CommandLine& command) {
     return exitCode;
 }
 
-// Until the engine plays games, a start registers the archives and shows which
-// game folder was opened.
-int VaroEntry::ShowGameInfo() {
-    clsLaunch& launcher = *App().Launcher;
-    clsVaro varo;
-    App().Varo = &varo;
-    const int exitCode = ShowTitleOf(launcher, varo);
-    App().Varo = nullptr;
-    return exitCode;
+int VaroEntry::RunUntilExit(clsLaunch& launcher, const InputScript& input,
+                            const CommandLine& command) {
+    if (launcher.Exited()) {
+        return 0;
+    }
+    if (!command.headless) {
+        return QApplication::exec();
+    }
+    Platform& platform = *App().platform;
+    HeadlessRunner::Target target;
+    target.picture = [&launcher] {
+        return GameViewOf(launcher) ? GameViewOf(launcher)->pic() : nullptr;
+    };
+    target.form = [&launcher] {
+        return GameViewOf(launcher) ? GameViewOf(launcher)->Form() : nullptr;
+    };
+    target.triggerMenu = [&launcher](const QString& tag) {
+        clsGameView* view = GameViewOf(launcher);
+        QAction* item = view != nullptr ? view->MenuItem(tag) : nullptr;
+        if (item == nullptr || !item->isEnabled()) {
+            return false;
+        }
+        item->trigger();
+        return true;
+    };
+    target.screen = [&launcher] {
+        clsGameView* view = GameViewOf(launcher);
+        return view != nullptr ? view->CurrentScreen() : QImage();
+    };
+    target.requestClose = [&launcher] { launcher.CloseVaro(); };
+    target.finished = [&launcher] { return launcher.Exited(); };
+    HeadlessRunner runner(static_cast<VirtualClock&>(platform.clock()), platform.trace(),
+                          static_cast<ScriptedMessageBoxPresenter&>(platform.messageBoxes()),
+                          std::move(target));
+    runner.setShotsDir(command.shotsDir);
+    runner.schedule(input);
+    return runner.run();
 }
 
-int VaroEntry::ShowTitleOf(clsLaunch& launcher, clsVaro& varo) {
-    QString failure;
-    if (!ArchiveStartup::RegisterArchives(varo.Oska(), App().ArchiveDir, failure)) {
-        launcher.Msg(failure, 0);
-        return 1;
-    }
-    const auto info = stdINI::LoadINIByKey(QStringLiteral("SystemInfo"));
-    if (info == nullptr) {
-        launcher.Msg(QStringLiteral("システム情報をロードできません。"), 0);
-        return 1;
-    }
-    const QString title =
-        info->KeySection(QStringLiteral("Game")).KeyValue(QStringLiteral("Title"));
-    launcher.SetTitle(title);
-    launcher.Log().PutMsg(QStringLiteral("Varo ") + QStringLiteral(VARO_VERSION) +
-                          QStringLiteral(": ") + App().AppDir);
-    launcher.Msg(QStringLiteral("Varo ") + QStringLiteral(VARO_VERSION) +
-                     QStringLiteral(" ビジュアルノベルプレイヤー\n\nゲーム: ") + title +
-                     QStringLiteral("\n\nゲームの再生はまだできません。"),
-                 MsgBox::Information);
-    return 0;
+clsGameView* VaroEntry::GameViewOf(clsLaunch& launcher) {
+    return launcher.Varo() != nullptr ? &launcher.Varo()->GameView() : nullptr;
 }

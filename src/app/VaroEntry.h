@@ -2,8 +2,9 @@
 
 #include <QString>
 
+class InputScript;
+class clsGameView;
 class clsLaunch;
-class clsVaro;
 struct CommandLine;
 
 // The process entry for playing a game: fixes the game and save folders, sets up
@@ -21,6 +22,8 @@ public:
     static QString ChooseSaveDir(const QString& appDir, const QString& override);
 
 private:
-    static int ShowGameInfo();
-    static int ShowTitleOf(clsLaunch& launcher, clsVaro& varo);
+    // Plays until the launcher has exited: the Qt event loop, or the headless runner.
+    static int RunUntilExit(clsLaunch& launcher, const InputScript& input,
+                            const CommandLine& command);
+    static clsGameView* GameViewOf(clsLaunch& launcher);
 };

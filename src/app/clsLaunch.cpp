@@ -2,12 +2,18 @@
 
 #include <QDir>
 
+#include <QCoreApplication>
+#include <QWidget>
+
 #include "app/AppState.h"
+#include "app/clsVaro.h"
 #include "app/stdHelpers.h"
+#include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "platform/Platform.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/WallClock.h"
+#include "screen/clsGameView.h"
 
 namespace {
 
@@ -31,7 +37,9 @@ clsLaunch::clsLaunch() {
     mLog.onLineWrote = [this](const QString& text, const QString&) { TraceLogLine(text); };
 }
 
-clsLaunch::~clsLaunch() = default;
+clsLaunch::~clsLaunch() {
+    ReleaseEngine();
+}
 
 bool clsLaunch::Init() {
     AppState& app = App();
@@ -92,13 +100,157 @@ const INISection& clsLaunch::DebugSec() const {
     return mDebugDoc->KeySection(QStringLiteral("debug"));
 }
 
+// A box shown while the game window is up is centred on it.
 int clsLaunch::Msg(const QString& prompt, int buttons, const QString& title) {
     const QString caption = title.isEmpty() ? mTitle : title;
     Platform* platform = App().platform;
     if (platform == nullptr) {
         return 0;
     }
-    return platform->messageBoxes().show(prompt, buttons, caption, nullptr);
+    if (mVaro == nullptr) {
+        return platform->messageBoxes().show(prompt, buttons, caption, nullptr);
+    }
+    clsGameView& view = mVaro->GameView();
+    const bool sense = view.IsDeactivateSense();
+    view.SetDeactivateSense(false);
+    QWidget* form = view.Form();
+    const bool onWindow = view.ScreenMode() != clsGameView::kScreenClosed && form != nullptr &&
+                          form->isVisible() && !form->isMinimized();
+    const int answer =
+        platform->messageBoxes().show(prompt, buttons, caption, onWindow ? form : nullptr);
+    view.SetDeactivateSense(sense);
+    return answer;
+}
+
+// ---------------------------------------------------------------------------
+// Engine and system timer
+
+void clsLaunch::SetSysTimerFunc(std::int32_t action) {
+    if (action != kTimerNone && action != kTimerFirstMode && action != kTimerClose) {
+        return;
+    }
+    Clock* clock = App().platform != nullptr ? &App().platform->clock() : nullptr;
+    if (clock != nullptr && mSysTimer != 0) {
+        clock->cancelTimer(mSysTimer);
+        mSysTimer = 0;
+    }
+    mSysTimerFunc = action;
+    if (action != kTimerNone && clock != nullptr) {
+        mSysTimer = clock->startTimer(1, [this] {
+            mSysTimer = 0;
+            SysTimerTick();
+        });
+    }
+}
+
+// Mode changes and the shutdown run here, never inside the code that asked for them.
+void clsLaunch::SysTimerTick() {
+    const std::int32_t action = mSysTimerFunc;
+    if (action == kTimerFirstMode && mVaro != nullptr) {
+        if (IsDebugMode() &&
+            DebugSec().KeyValue(QStringLiteral("TitleSkip")).toLower() == QLatin1String("true")) {
+            mVaro->ChangeMode(clsVaro::kModeGame, 6, true);
+        } else {
+            mVaro->ChangeMode(clsVaro::kModeTitle, 1);
+        }
+    } else if (action == kTimerClose) {
+        App().EngineClosing = true;
+        ReleaseEngine();
+        ExitApp();
+    }
+    if (App().Launcher == this) {
+        SetSysTimerFunc(kTimerNone);
+    }
+}
+
+void clsLaunch::ReleaseEngine() {
+    if (mVaro == nullptr) {
+        return;
+    }
+    std::unique_ptr<clsVaro> engine = std::move(mVaro);
+    engine.reset();
+    if (App().Varo != nullptr) {
+        App().Varo = nullptr;
+    }
+}
+
+void clsLaunch::OpenVaro() {
+    mVaro = std::make_unique<clsVaro>();
+    App().Varo = mVaro.get();
+    if (!mVaro->Init()) {
+        mStartFailed = true;
+        CloseVaro();
+        return;
+    }
+    mTitle =
+        mVaro->SystemInfo().KeySection(QStringLiteral("Game")).KeyValue(QStringLiteral("Title"));
+    PlaceGameWindow();
+    clsGameView& view = mVaro->GameView();
+    view.SetPictureColor(0xFFFFFF);
+    view.SetVisible(true);
+    view.SetDeactivateSense(true);
+    view.FormActivityChanged();
+    RestartTitle();
+}
+
+void clsLaunch::PlaceGameWindow() {
+    Configuration& cfg = mVaro->Cfg();
+    clsGameView& view = mVaro->GameView();
+    const bool fullAvailable = App().FullScreenAvailable;
+    const QString position = cfg.StringVal(QStringLiteral("Pos"));
+    switch (cfg.LongVal(QStringLiteral("StartScreenMode"))) {
+        case 0: {
+            const bool full = cfg.BoolVal(QStringLiteral("FullMode")) && fullAvailable;
+            view.SetScreenMode(full ? clsGameView::kScreenFull : clsGameView::kScreenWindow);
+            view.SetWndPos(position);
+            break;
+        }
+        case 1:
+            view.SetScreenMode(clsGameView::kScreenWindow);
+            view.SetWndPos(cfg.BoolVal(QStringLiteral("StartCenter")) ? QString() : position);
+            break;
+        case 2:
+            view.SetScreenMode(fullAvailable ? clsGameView::kScreenFull
+                                             : clsGameView::kScreenWindow);
+            view.SetWndPos(position);
+            break;
+        default:
+            break;
+    }
+}
+
+void clsLaunch::CloseVaro() {
+    if (mVaro != nullptr) {
+        clsGameView& view = mVaro->GameView();
+        if (view.ScreenMode() != clsGameView::kScreenClosed) {
+            Configuration& cfg = mVaro->Cfg();
+            cfg.SetBoolVal(QStringLiteral("FullMode"),
+                           view.ScreenMode() == clsGameView::kScreenFull);
+            cfg.SetStringVal(QStringLiteral("Pos"), view.WndPos());
+            view.SetScreenMode(clsGameView::kScreenClosed);
+        }
+    }
+    SetSysTimerFunc(kTimerClose);
+    App().EngineClosing = true;
+}
+
+void clsLaunch::ExitApp() {
+    if (mExitGuard) {
+        return;
+    }
+    mExitGuard = true;
+    CloseVaro();
+    Platform* platform = App().platform;
+    while (mVaro != nullptr && platform != nullptr) {
+        platform->clock().pump();
+        platform->clock().sleep(1);
+    }
+    SetSysTimerFunc(kTimerNone);
+    mExited = true;
+    if (App().Launcher == this) {
+        App().Launcher = nullptr;
+    }
+    QCoreApplication::quit();
 }
 
 QString clsLaunch::LogFileName(const QDateTime& start) {

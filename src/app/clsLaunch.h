@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 #include "data/INISection.h"
@@ -8,6 +9,7 @@
 
 class INIFile;
 class QWidget;
+class clsVaro;
 
 // Sits between the process and the engine: reads the developer settings
 // (debug.ini), keeps the run-time log and shows every message box.
@@ -28,6 +30,32 @@ public:
     void SetTitle(const QString& title) { mTitle = title; }
     bool IsDebugMode() const { return mDebugDoc != nullptr; }
 
+    // System-timer actions.
+    static constexpr std::int32_t kTimerNone = 0;
+    static constexpr std::int32_t kTimerFirstMode = 1;
+    static constexpr std::int32_t kTimerClose = 2;
+
+    // The pending system-timer action; writing 1 or 2 arms the one-shot timer,
+    // 0 disarms it, other values are ignored.
+    std::int32_t SysTimerFunc() const { return mSysTimerFunc; }
+    void SetSysTimerFunc(std::int32_t action);
+
+    // Creates and starts the engine, places and shows the game window and arms
+    // the first mode. A failed start closes the engine again.
+    void OpenVaro();
+    // Stores the window settings and arms the shutdown.
+    void CloseVaro();
+    // Arms the first mode (normally the title) for the next tick.
+    void RestartTitle() { SetSysTimerFunc(kTimerFirstMode); }
+    // Closes the engine if open, waits until it is gone and ends the run; once.
+    void ExitApp();
+    // The engine's start-up failed (its message was shown).
+    bool EngineStartFailed() const { return mStartFailed; }
+    // ExitApp has run: the process may end.
+    bool Exited() const { return mExited; }
+    // The open engine, or null.
+    clsVaro* Varo() { return mVaro.get(); }
+
     // Shows a message box (MsgBox style bits); "" as title means Title().
     // Returns the MsgBox::Id of the button pressed.
     int Msg(const QString& prompt, int buttons = 0, const QString& title = QString());
@@ -36,6 +64,9 @@ public:
     static QString LogFileName(const QDateTime& start);
 
 private:
+    void SysTimerTick();
+    void PlaceGameWindow();
+    void ReleaseEngine();
     void ReadSwitches(const INISection& debug);
     void ReadFolders(INISection& folder);
     void TraceLogLine(const QString& text);
@@ -44,4 +75,10 @@ private:
     QString mTitle;
     std::unique_ptr<INIFile> mDebugDoc;
     INISection mEmptyDebugSec;
+    std::unique_ptr<clsVaro> mVaro;
+    std::int32_t mSysTimerFunc = kTimerNone;
+    int mSysTimer = 0;
+    bool mExitGuard = false;
+    bool mExited = false;
+    bool mStartFailed = false;
 };

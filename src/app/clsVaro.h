@@ -1,19 +1,127 @@
 #pragma once
 
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
 #include <memory>
 
-class clsOskaDriver;
+#include "screen/clsEventRects.h"
 
-// The engine object: owns the subsystems.
+class Configuration;
+class INIFile;
+class SharedData;
+class clsDovDriver;
+class clsGameView;
+class clsInterpreter;
+class clsKestDriver;
+class clsModeBase;
+class clsOskaDriver;
+class clsSaveData;
+class VaroInterpreterHost;
+
+// The engine object: creates and owns every subsystem, starts them in a fixed
+// order, holds the active mode and switches modes, runs the one-shot auto-click
+// timer, offers quick save and load, and shuts everything down in order.
 class clsVaro {
 public:
+    using RectPtr = clsEventRects::RectPtr;
+
+    // Mode numbers.
+    static constexpr std::int32_t kModeNone = 0;
+    static constexpr std::int32_t kModeTitle = 1;
+    static constexpr std::int32_t kModeGame = 2;
+    static constexpr std::int32_t kModeSaveLoad = 3;
+    static constexpr std::int32_t kModeEnding = 4;
+    static constexpr std::int32_t kModeOmake = 5;
+
+    // Creates the subsystems; starts nothing.
     clsVaro();
+    // The ordered shutdown, with its log lines.
     ~clsVaro();
     clsVaro(const clsVaro&) = delete;
     clsVaro& operator=(const clsVaro&) = delete;
 
+    // The start-up sequence; each failure shows its message and gives false.
+    bool Init();
+
+    clsGameView& GameView() { return *mGameView; }
+    clsInterpreter& Intprt() { return *mIntprt; }
     clsOskaDriver& Oska() { return *mOska; }
+    clsKestDriver& Kest() { return *mKest; }
+    clsDovDriver& Dov() { return *mDov; }
+    clsSaveData& SD() { return *mSD; }
+    SharedData& Shared() { return *mShared; }
+    Configuration& Cfg() { return *mCfg; }
+    INIFile& SystemInfo() { return *mSystemInfo; }
+    INIFile& GamemodeInfo() { return *mGamemodeInfo; }
+    INIFile& OmakemodeInfo() { return *mOmakemodeInfo; }
+
+    clsModeBase* ModeObject() { return mModeObject.get(); }
+    std::int32_t VaroMode() const { return mVaroMode; }
+    // Ends the active mode and starts `mode` (0: none).
+    void ChangeMode(std::int32_t mode, std::int32_t subMode, const QVariant& argument = {});
+
+    bool IsSkipMode() const { return mIsSkipMode; }
+    void SetSkipMode(bool on);
+
+    // The auto-click timer: one-shot; a tick raises the remembered command.
+    void AutoClick();
+    void MakeAutoClickTimer(std::int32_t interval, std::int32_t command, const RectPtr& rect);
+    std::int32_t CurrentAutoClickTimer() const;
+
+    bool PlayMovie(const QString& file, std::int32_t modeArgument);
+
+    // Collects the engine state into the save data; restores it.
+    void SDMakeData();
+    void SDRestoreData(bool withScreen);
+    void QuickLoad(bool interactive);
+    void QuickSave(bool interactive);
+
+    // Reacts to a changed user setting.
+    void mCfg_ChangeSetting(const QString& key);
+
+    // The preview SDMakeData made of the screen, for the next save.
+    const QImage& Preview() const { return mPreview; }
+    // The save preview's size, from "Thumb" of "SlotBase" of the save/load description.
+    QSize ThumbSize() const { return mThumbSize; }
 
 private:
+    bool StartArchives();
+    bool LoadSystemDocuments();
+    void ReadScreenSize();
+    void ProbeFullScreen();
+    bool StartScreen();
+    bool StartSound();
+    bool ReadThumbSize();
+    std::unique_ptr<clsModeBase> CreateMode(std::int32_t mode);
+    QImage MakePreview() const;
+    void RotateQuickSlots(std::int32_t page, std::int32_t count);
+    std::int32_t ChannelVolume(const QString& muteKey, const QString& volumeKey) const;
+    void SetWindowBackOpacity(std::int32_t filmSet, const QString& key);
+    void Shutdown();
+
+    std::unique_ptr<Configuration> mCfg;
+    std::unique_ptr<clsGameView> mGameView;
+    std::unique_ptr<VaroInterpreterHost> mHost;
+    std::unique_ptr<clsInterpreter> mIntprt;
     std::unique_ptr<clsOskaDriver> mOska;
+    std::unique_ptr<clsKestDriver> mKest;
+    std::unique_ptr<clsDovDriver> mDov;
+    std::unique_ptr<clsSaveData> mSD;
+    std::unique_ptr<SharedData> mShared;
+    std::unique_ptr<INIFile> mSystemInfo;
+    std::unique_ptr<INIFile> mGamemodeInfo;
+    std::unique_ptr<INIFile> mOmakemodeInfo;
+
+    std::unique_ptr<clsModeBase> mModeObject;
+    std::int32_t mVaroMode = kModeNone;
+    bool mIsSkipMode = false;
+    int mAutoClickTimer = 0;
+    std::int32_t mAutoClickInterval = 0;
+    std::int32_t mAutoClickCommand = 0;
+    RectPtr mAutoClickRect;
+    QSize mThumbSize;
+    QImage mPreview;  // made by SDMakeData for the next save
 };

@@ -54,8 +54,14 @@ int main(int argc, char** argv) {
         case CommandLine::Command::SaveDecode:
         case CommandLine::Command::SaveEncode:
             return SaveFileTool::Run(command);
-        case CommandLine::Command::Asm:
+        case CommandLine::Command::Asm: {
+            // The assembler reads archives through an engine object, whose game view
+            // needs an application even though nothing is shown.
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            ensureRuntimeDir();
+            QApplication app(argc, argv);
             return AsmTool::Run(command);
+        }
         case CommandLine::Command::OskaPack:
         case CommandLine::Command::OskaList:
         case CommandLine::Command::OskaExtract:

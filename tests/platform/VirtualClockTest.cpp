@@ -166,3 +166,21 @@ TEST_F(VirtualClockTest, TimerStartedByATimerIsDueRelativeToItsStart) {
     EXPECT_EQ(clock.now(), 15);
     EXPECT_EQ(firedNames(), "nested");
 }
+
+TEST_F(VirtualClockTest, BackgroundTimersAreNotPendingWork) {
+    EXPECT_FALSE(clock.hasPendingWork());
+    const Clock::TimerId frame = timer(16, "frame");
+    clock.markBackground(frame);
+    EXPECT_FALSE(clock.hasPendingWork());
+    EXPECT_EQ(clock.nextDue(), 16);
+    input(40, "input");
+    EXPECT_TRUE(clock.hasPendingWork());
+    ASSERT_TRUE(clock.advanceToNext());
+    ASSERT_TRUE(clock.advanceToNext());
+    EXPECT_FALSE(clock.hasPendingWork());
+    // A fired background timer's id may come back as an ordinary timer's.
+    const Clock::TimerId work = timer(5, "work");
+    EXPECT_TRUE(clock.hasPendingWork());
+    clock.cancelTimer(work);
+    EXPECT_FALSE(clock.hasPendingWork());
+}

@@ -1290,6 +1290,7 @@ void KestLibrary::scheduleFrame() {
         timer_ = 0;
         Redraw();
     });
+    clock_.markBackground(timer_);
 }
 
 int KestLibrary::frameIntervalMs() const {

@@ -23,6 +23,9 @@ public:
     // Returns an id above 0.
     virtual TimerId startTimer(int ms, std::function<void()> action) = 0;
     virtual void cancelTimer(TimerId id) = 0;
+    // Marks a timer that only refreshes what is already shown (animation frames):
+    // a headless run whose input is exhausted does not wait for it.
+    virtual void markBackground(TimerId /*id*/) {}
     virtual bool isTimerActive(TimerId id) const = 0;
 
     // Processes pending events and due timers. With Input::Exclude, user input

@@ -1,5 +1,7 @@
 #include "platform/os/FileIo.h"
 
+#include <cstdio>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -53,6 +55,10 @@ bool FileIo::makeDirectories(const QString& path) {
 
 bool FileIo::remove(const QString& path) {
     return QFile::remove(path);
+}
+
+bool FileIo::rename(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 qint64 FileIo::size(const QString& path) {

@@ -23,5 +23,7 @@ public:
     static bool isDirectory(const QString& path);
     static bool makeDirectories(const QString& path);
     static bool remove(const QString& path);
+    // Renames a file over `to` in one step (an existing `to` is replaced).
+    static bool rename(const QString& from, const QString& to);
     static qint64 size(const QString& path);
 };

@@ -20,6 +20,22 @@ void VirtualClock::cancelTimer(TimerId id) {
     }
     queue_.erase(found->second);
     timers_.erase(found);
+    background_.erase(id);
+}
+
+void VirtualClock::markBackground(TimerId id) {
+    if (timers_.count(id) != 0) {
+        background_.insert(id);
+    }
+}
+
+bool VirtualClock::hasPendingWork() const {
+    for (const auto& [key, entry] : queue_) {
+        if (entry.timer == 0 || background_.count(entry.timer) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool VirtualClock::isTimerActive(TimerId id) const {
@@ -54,6 +70,7 @@ void VirtualClock::pump(Input input) {
         queue_.erase(next);
         if (entry.timer != 0) {
             timers_.erase(entry.timer);
+            background_.erase(entry.timer);
         }
         if (entry.action) {
             entry.action();

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/os/Clock.h"
 
@@ -23,6 +24,7 @@ public:
     TimerId startTimer(int ms, std::function<void()> action) override;
     void cancelTimer(TimerId id) override;
     bool isTimerActive(TimerId id) const override;
+    void markBackground(TimerId id) override;
     // Fires the due entries (scripted input only with Input::Deliver), then
     // processes Qt events when a Qt application exists.
     void pump(Input input = Input::Deliver) override;
@@ -32,6 +34,8 @@ public:
     void scheduleInput(qint64 atMs, std::function<void()> action);
     // The due time of the earliest pending timer or input.
     std::optional<qint64> nextDue() const;
+    // Whether scripted input or a timer that is not a background timer waits.
+    bool hasPendingWork() const;
     // Moves time forward to the earliest pending entry when nothing is due yet,
     // then pumps with input delivered. False when nothing is pending.
     bool advanceToNext();
@@ -56,4 +60,5 @@ private:
     TimerId nextTimerId_ = 1;
     std::map<Key, Entry> queue_;
     std::unordered_map<TimerId, Key> timers_;
+    std::unordered_set<TimerId> background_;
 };

@@ -1,0 +1,52 @@
+#include "platform/os/InstanceLock.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr qsizetype kHashDigits = 16;
+
+QString absoluteFolder(const QString& gameDir) {
+    return QDir::cleanPath(QDir(gameDir).absolutePath());
+}
+
+}  // namespace
+
+InstanceLock::InstanceLock(const QString& gameDir)
+    : file_(std::make_unique<QLockFile>(LockFolder() + QLatin1Char('/') + LockFileName(gameDir))) {
+    // Any lock whose owner is gone is stale; a living owner always keeps it.
+    file_->setStaleLockTime(0);
+}
+
+InstanceLock::~InstanceLock() = default;
+
+bool InstanceLock::tryLock() {
+    return file_->isLocked() || file_->tryLock(0);
+}
+
+bool InstanceLock::isLocked() const {
+    return file_->isLocked();
+}
+
+void InstanceLock::unlock() {
+    file_->unlock();
+}
+
+QString InstanceLock::LockFileName(const QString& gameDir) {
+    const QByteArray hash =
+        QCryptographicHash::hash(absoluteFolder(gameDir).toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(kHashDigits);
+    return QStringLiteral("varo-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
+}
+
+QString InstanceLock::LockFolder() {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QDir().mkpath(runtime)) {
+        return runtime;
+    }
+    return QDir::tempPath();
+}

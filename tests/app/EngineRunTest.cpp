@@ -1,0 +1,201 @@
+// Plays small games with the real varo program, headless.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QImage>
+
+#include "TestSupport.h"
+#include "platform/os/Cp932Codec.h"
+
+namespace {
+
+const QStringList kShutdownLines = {"log ***************************************",
+                                    "log Varo Terminate Process ...",
+                                    "log SaveData...",
+                                    "log Oska...",
+                                    "log Kest...",
+                                    "log Dov...",
+                                    "log Interpreter...",
+                                    "log GameView...",
+                                    "log Config...",
+                                    "log Varo-Terminate"};
+
+class EngineRun : public ::testing::Test {
+protected:
+    // Copies tests/games/NAME to the game folder.
+    void copyGame(const QString& name = QStringLiteral("minimal")) {
+        const QString source = QStringLiteral(VARO_SOURCE_DIR "/tests/games/") + name;
+        QDirIterator files(source, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            dir.write("game/" + QDir(source).relativeFilePath(path), file.readAll());
+        }
+    }
+    // Writes a game document as the games ship them: CP932 with CR LF.
+    void writeDocument(const QString& name, QString text) {
+        text.replace("\r\n", "\n").replace("\n", "\r\n");
+        dir.write("game/" + name, Cp932Codec::encode(text));
+    }
+    QString document(const QString& name) { return Cp932Codec::decode(dir.read("game/" + name)); }
+    // Plays with the input script; the trace lines.
+    QStringList play(int exitCode, const QString& input = QString()) {
+        dir.write("input.txt", input.toUtf8());
+        const ProgramRun run =
+            RunVaro({dir.file("game"), "--headless", "--input", dir.file("input.txt"), "--trace",
+                     dir.file("trace.txt"), "--shots", dir.file("shots")});
+        EXPECT_EQ(run.exitCode, exitCode) << run.err.toStdString();
+        trace = QString::fromUtf8(dir.read("trace.txt")).split(u'\n', Qt::SkipEmptyParts);
+        return trace;
+    }
+    // The trace lines without their time stamps.
+    QStringList events() const {
+        QStringList result;
+        for (const QString& line : trace) {
+            result << line.section(u' ', 1);
+        }
+        return result;
+    }
+    // True when `wanted` occur in this order (other lines may lie between).
+    ::testing::AssertionResult inOrder(const QStringList& wanted) const {
+        const QStringList all = events();
+        qsizetype at = 0;
+        for (const QString& line : wanted) {
+            at = all.indexOf(line, at);
+            if (at < 0) {
+                return ::testing::AssertionFailure()
+                       << "missing or out of order: " << line.toStdString() << "\n"
+                       << trace.join(u'\n').toStdString();
+            }
+            ++at;
+        }
+        return ::testing::AssertionSuccess();
+    }
+    int count(const QString& event) const { return static_cast<int>(events().count(event)); }
+
+    TempFolder dir;
+    QStringList trace;
+};
+
+}  // namespace
+
+TEST_F(EngineRun, MinimalGameStartsTheTitleAndShutsDownInOrder) {
+    copyGame();
+    play(0);
+    QStringList expected{"mode 1 1", "mode 0 0"};
+    expected << kShutdownLines;
+    expected << "exit 0";
+    EXPECT_TRUE(inOrder(expected));
+    EXPECT_EQ(count("log Varo-Terminate"), 1);
+    EXPECT_TRUE(events().filter("msgbox").isEmpty()) << trace.join(u'\n').toStdString();
+    // The window position and screen mode were stored for the next start.
+    EXPECT_TRUE(dir.exists("game/savedata/config.ini"));
+    EXPECT_TRUE(dir.exists("game/savedata/sd00.ini"));
+}
+
+TEST_F(EngineRun, EachMissingSystemDocumentIsReportedAndTheEngineShutsDown) {
+    const std::pair<const char*, const char*> documents[] = {
+        {"SystemInfo.ini", "システム情報をロードできません。"},
+        {"game_mode.ini", "ゲームモード設定をロードできません。"},
+        {"omake_mode.ini", "おまけモード設定をロードできません。"},
+        {"saveload_mode.ini", "セーブ・ロードモード初期化ファイルがロードできません。"},
+    };
+    for (const auto& [file, message] : documents) {
+        SCOPED_TRACE(file);
+        QDir(dir.file("game")).removeRecursively();
+        copyGame();
+        QFile::remove(dir.file(QStringLiteral("game/") + file));
+        play(1);
+        const QStringList boxes = events().filter("msgbox");
+        ASSERT_EQ(boxes.size(), 1) << trace.join(u'\n').toStdString();
+        EXPECT_TRUE(boxes.first().startsWith(QStringLiteral("msgbox \"") + message));
+        QStringList expected = kShutdownLines;
+        expected << "exit 1";
+        EXPECT_TRUE(inOrder(expected));
+        EXPECT_EQ(count("mode 1 1"), 0);
+    }
+}
+
+TEST_F(EngineRun, DocumentsInTheSecondArchiveAreFound) {
+    copyGame();
+    // a.oska holds the system information, b.oska (base 5000) the game mode.
+    TempFolder packA;
+    TempFolder packB;
+    packA.write("SystemInfo.ini", dir.read("game/SystemInfo.ini"));
+    packB.write("game_mode.ini", dir.read("game/game_mode.ini"));
+    ASSERT_EQ(RunVaro({"oska", "pack", packA.path(), dir.file("game/a.oska")}).exitCode, 0);
+    ASSERT_EQ(RunVaro({"oska", "pack", packB.path(), dir.file("game/b.oska")}).exitCode, 0);
+    QFile::remove(dir.file("game/SystemInfo.ini"));
+    QFile::remove(dir.file("game/game_mode.ini"));
+    play(0);
+    EXPECT_TRUE(inOrder({"mode 1 1", "log Varo-Terminate", "exit 0"}));
+    EXPECT_TRUE(events().filter("msgbox").isEmpty()) << trace.join(u'\n').toStdString();
+}
+
+TEST_F(EngineRun, ScreenSizeDefaultsTo640By480AndFollowsTheGame) {
+    copyGame();
+    QString info = document("SystemInfo.ini");
+    info.remove("ScreenSizeX=640\r\n").remove("ScreenSizeY=480\r\n");
+    writeDocument("SystemInfo.ini", info);
+    play(0, "wait 100\nshot plain\n");
+    const QImage plain(dir.file("shots/plain.png"));
+    EXPECT_EQ(plain.size(), QSize(640, 480));
+    EXPECT_TRUE(inOrder({"shot plain", "exit 0"}));
+
+    writeDocument(
+        "SystemInfo.ini",
+        document("SystemInfo.ini").replace("[Game]", "[Game]\nScreenSizeX=800\nScreenSizeY=600"));
+    play(0, "shot large\n");
+    EXPECT_EQ(QImage(dir.file("shots/large.png")).size(), QSize(800, 600));
+}
+
+TEST_F(EngineRun, TitleSkipStartsTheGameInAnyLetterCase) {
+    copyGame();
+    dir.write("game/debug.ini", "[debug]\r\nTitleSkip=TRUE\r\n");
+    play(0);
+    EXPECT_EQ(count("mode 2 6"), 1);
+    EXPECT_EQ(count("mode 1 1"), 0);
+    dir.write("game/debug.ini", "[debug]\r\nTitleSkip=yes\r\n");
+    play(0);
+    EXPECT_EQ(count("mode 2 6"), 0);
+    EXPECT_EQ(count("mode 1 1"), 1);
+}
+
+TEST_F(EngineRun, QuickSaveRotatesThreeSlots) {
+    copyGame();
+    // Plain-text save files, so that the test can tell them apart.
+    dir.write("game/debug.ini", "[debug]\r\nINIEncript=False\r\n");
+    dir.write("game/savedata/sd99-00.ini", "[VaroStatus]\r\nMarker=newest\r\n");
+    dir.write("game/savedata/sd99-01.ini", "[VaroStatus]\r\nMarker=older\r\n");
+    dir.write("game/savedata/sd99-02.ini", "[VaroStatus]\r\nMarker=oldest\r\n");
+    play(0, "wait 10\nmenu file!qsave\nwait 10\n");
+    EXPECT_TRUE(dir.read("game/savedata/sd99-02.ini").contains("Marker=older"));
+    EXPECT_TRUE(dir.read("game/savedata/sd99-01.ini").contains("Marker=newest"));
+    const QByteArray fresh = dir.read("game/savedata/sd99-00.ini");
+    EXPECT_FALSE(fresh.contains("Marker="));
+    EXPECT_TRUE(fresh.contains("[KestStatus]"));
+    // The preview has the thumbnail size of "Thumb" (fields four and five).
+    EXPECT_EQ(QImage(dir.file("game/savedata/sd99-00.bmp")).size(), QSize(160, 120));
+    // Without "QueryQuickSave" the quick save is silent.
+    EXPECT_EQ(events().filter("msgbox").size(), 0);
+}
+
+TEST_F(EngineRun, CloseRequestedTwiceShutsDownOnce) {
+    copyGame();
+    play(0, "wait 20\nmenu file!exit\nmenu file!exit\nquit\n");
+    EXPECT_EQ(count("log Varo-Terminate"), 1);
+    EXPECT_EQ(count("exit 0"), 1);
+}
+
+TEST_F(EngineRun, SameInputGivesTheSameTraceAndScreens) {
+    copyGame();
+    const QString input = "wait 50\nmove 100 100\nclick 200 200\nshot one\nkey Return\nwait 500\n";
+    play(0, input);
+    const QStringList first = trace;
+    const QByteArray firstShot = dir.read("shots/one.png");
+    play(0, input);
+    EXPECT_EQ(first, trace);
+    EXPECT_EQ(firstShot, dir.read("shots/one.png"));
+}
