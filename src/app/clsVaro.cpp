@@ -20,6 +20,7 @@
 #include "media/clsDovDriver.h"
 #include "media/clsOskaDriver.h"
 #include "platform/Platform.h"
+#include "platform/dov/DovLibrary.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/MsgBox.h"
 #include "platform/os/WallClock.h"
@@ -72,6 +73,7 @@ clsVaro::clsVaro()
       mGamemodeInfo(std::make_unique<INIFile>()),
       mOmakemodeInfo(std::make_unique<INIFile>()) {
     mCfg->onChangeSetting = [this](const QString& key) { mCfg_ChangeSetting(key); };
+    mGameView->onScreenError = [](const QString& text) { App().PutLog(text); };
     mIntprt = std::make_unique<clsInterpreter>(*mHost, *mSystemInfo, *mShared, *mSD);
     mKest = std::make_unique<clsKestDriver>(mGameView->EvRects());
     clsDovDriver::Hooks hooks;
@@ -216,6 +218,10 @@ bool clsVaro::StartSound() {
         ShowMessage(failure);
         return false;
     }
+    DovLibrary::VideoWindow window;
+    window.size = QSize(App().ScreenSizeX, App().ScreenSizeY);
+    window.present = [this](const QImage& frame) { mGameView->ShowMovieFrame(frame); };
+    mVideoWindow = mDov->Library().AddVideoWindow(std::move(window));
     return true;
 }
 
@@ -317,6 +323,7 @@ std::int32_t clsVaro::CurrentAutoClickTimer() const {
 // Movies, save data, quick slots
 
 bool clsVaro::PlayMovie(const QString& file, std::int32_t modeArgument) {
+    mDov->SetVideoWindow(mVideoWindow);
     const bool played = mDov->PlayMovie(file);
     if (played && mModeObject != nullptr) {
         mModeObject->SetMoviePlayMode(modeArgument);

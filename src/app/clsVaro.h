@@ -123,5 +123,6 @@ private:
     std::int32_t mAutoClickCommand = 0;
     RectPtr mAutoClickRect;
     QSize mThumbSize;
-    QImage mPreview;  // made by SDMakeData for the next save
+    QImage mPreview;                // made by SDMakeData for the next save
+    std::int32_t mVideoWindow = 0;  // the game picture as the movie output
 };

@@ -231,6 +231,10 @@ void clsGameView::SetPictureColor(std::int32_t rgb) {
     d->pic->SetPictureColor(QColor::fromRgb(0xFF000000u | (static_cast<QRgb>(rgb) & 0xFFFFFFu)));
 }
 
+void clsGameView::ShowMovieFrame(const QImage& frame) {
+    d->pic->SetMovieFrame(frame);
+}
+
 QImage clsGameView::CurrentScreen() const {
     if (const QImage* frame = d->pic->Frame()) {
         return frame->convertToFormat(QImage::Format_ARGB32);

@@ -63,6 +63,9 @@ public:
     void SetVisible(bool visible);
     // The colour shown while no frame has been presented (0xRRGGBB).
     void SetPictureColor(std::int32_t rgb);
+    // Shows a movie picture instead of the screen driver's frames; a null image
+    // gives the picture back to the screen driver.
+    void ShowMovieFrame(const QImage& frame);
     // The frame the picture shows now, at game resolution.
     QImage CurrentScreen() const;
 

@@ -43,12 +43,20 @@ void picScreen::FramePresented() {
     update(PictureArea(size(), mGameSize));
 }
 
+void picScreen::SetMovieFrame(const QImage& frame) {
+    mMovieFrame = frame;
+    update();
+}
+
 bool picScreen::HasFrame() const {
-    return mFrames != nullptr && mFrames->PresentedCount() > 0 &&
-           !mFrames->PresentedFrame().isNull();
+    return !mMovieFrame.isNull() || (mFrames != nullptr && mFrames->PresentedCount() > 0 &&
+                                     !mFrames->PresentedFrame().isNull());
 }
 
 const QImage* picScreen::Frame() const {
+    if (!mMovieFrame.isNull()) {
+        return &mMovieFrame;
+    }
     return HasFrame() ? &mFrames->PresentedFrame() : nullptr;
 }
 

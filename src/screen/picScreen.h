@@ -27,6 +27,8 @@ public:
     void SetPictureColor(QColor colour);
     // A new frame was presented: repaint the picture.
     void FramePresented();
+    // A movie picture shown instead of the screen's frames; a null image ends it.
+    void SetMovieFrame(const QImage& frame);
     // Whether a presented frame is there to show.
     bool HasFrame() const;
     // The frame shown now (null image when there is none).
@@ -59,4 +61,5 @@ private:
     QSize mGameSize;
     QColor mPictureColor = Qt::black;
     bool mPainted = false;
+    QImage mMovieFrame;
 };

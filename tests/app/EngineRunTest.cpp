@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "platform/os/Cp932Codec.h"
+#include "platform/os/InstanceLock.h"
 
 namespace {
 
@@ -198,4 +199,18 @@ TEST_F(EngineRun, SameInputGivesTheSameTraceAndScreens) {
     play(0, input);
     EXPECT_EQ(first, trace);
     EXPECT_EQ(firstShot, dir.read("shots/one.png"));
+}
+
+TEST_F(EngineRun, ASecondInstanceOfTheSameGameEndsSilently) {
+    copyGame();
+    InstanceLock first(dir.file("game"));
+    ASSERT_TRUE(first.tryLock());
+    const ProgramRun second =
+        RunVaro({dir.file("game"), "--headless", "--trace", dir.file("trace.txt")});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(dir.read("trace.txt").isEmpty());
+    EXPECT_FALSE(dir.exists("game/savedata/config.ini"));
+    first.unlock();
+    play(0);
+    EXPECT_EQ(count("mode 1 1"), 1);
 }

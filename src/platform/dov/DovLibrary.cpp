@@ -673,4 +673,9 @@ void DovLibrary::closeMovie() {
         post(DovMixer::Op::Remove, kMovieVoice);
     }
     movie_.reset();
+    // The window shows its own picture again.
+    const auto window = windows_.find(videoWindow_);
+    if (window != windows_.end() && window->second.present) {
+        window->second.present(QImage());
+    }
 }

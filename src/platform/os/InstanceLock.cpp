@@ -1,9 +1,11 @@
 #include "platform/os/InstanceLock.h"
 
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLockFile>
-#include <QStandardPaths>
 
 namespace {
 
@@ -43,10 +45,15 @@ QString InstanceLock::LockFileName(const QString& gameDir) {
     return QStringLiteral("varo-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
 }
 
+// One folder per user, whatever the session's runtime folder is, so that a
+// windowed and a headless start of the same game see each other's lock.
 QString InstanceLock::LockFolder() {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty() && QDir().mkpath(runtime)) {
-        return runtime;
+    const QString folder =
+        QDir::tempPath() + QStringLiteral("/varo-locks-") + QString::number(getuid());
+    if (QDir().mkpath(folder)) {
+        QFile::setPermissions(
+            folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return folder;
     }
     return QDir::tempPath();
 }

@@ -1,0 +1,293 @@
+// The whole varo program in a real X window: time from process start to the
+// first presented game picture, memory after start and CPU use while idle.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "XvfbServer.h"
+
+namespace {
+
+constexpr int kPollMs = 5;
+constexpr int kFirstFrameTimeoutMs = 30000;
+constexpr int kSettleMs = 1000;
+constexpr int kIdleWindowMs = 10000;
+constexpr double kKiBPerMiB = 1024.0;
+
+// The display the program's window opens on: the session's own, or else a
+// private Xvfb started here.
+class BenchDisplay {
+public:
+    bool open() {
+        name_ = qEnvironmentVariable("DISPLAY");
+        if (!name_.isEmpty()) {
+            return true;
+        }
+        if (!server_.start()) {
+            return false;
+        }
+        name_ = server_.display();
+        return true;
+    }
+    QString name() const { return name_; }
+    std::string errorText() const {
+        return "no X display: DISPLAY is not set and Xvfb could not be started (" +
+               server_.errorText().toStdString() + ")";
+    }
+
+private:
+    XvfbServer server_;
+    QString name_;
+};
+
+bool copyFolder(const QString& from, const QString& to) {
+    QDir source(from);
+    QDirIterator files(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QString target = to + QLatin1Char('/') + source.relativeFilePath(path);
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(path, target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<qint64> firstFrameTime(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray prefix("first-frame ");
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(prefix)) {
+            bool ok = false;
+            const qint64 ms = line.mid(prefix.size()).trimmed().toLongLong(&ok);
+            if (ok) {
+                return ms;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// A "Vm..." line of /proc/PID/status, in KiB.
+std::optional<double> statusKiB(qint64 pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field + ":", 0) == 0) {
+            std::istringstream value(line.substr(field.size() + 1));
+            double kib = 0;
+            if (value >> kib) {
+                return kib;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// User plus system time of a process in clock ticks (fields 14 and 15 of
+// /proc/PID/stat, counted after the command name, which may hold spaces).
+std::optional<long long> cpuTicks(qint64 pid) {
+    std::ifstream statFile("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+    const auto nameEnd = text.rfind(')');
+    if (nameEnd == std::string::npos) {
+        return std::nullopt;
+    }
+    std::istringstream fields(text.substr(nameEnd + 1));
+    std::string skipped;
+    for (int field = 3; field < 14; ++field) {
+        fields >> skipped;
+    }
+    long long utime = 0;
+    long long stime = 0;
+    if (!(fields >> utime >> stime)) {
+        return std::nullopt;
+    }
+    return utime + stime;
+}
+
+// One run of the program on a fresh copy of the minimal game, with its save
+// folder, runtime folder and first-frame file in a private temporary folder.
+class PlayerRun {
+public:
+    explicit PlayerRun(const QString& display) {
+        const QString game = dir_.filePath(QStringLiteral("game"));
+        if (!dir_.isValid() ||
+            !copyFolder(QStringLiteral(VARO_SOURCE_DIR "/tests/games/minimal"), game) ||
+            !makePrivateFolder(runtimeDir()) || !QDir().mkpath(saveDir())) {
+            error_ = "cannot prepare the game folder in " + dir_.path().toStdString();
+            return;
+        }
+        process_.setProcessEnvironment(environment(display));
+        process_.setStandardOutputFile(dir_.filePath(QStringLiteral("out.txt")));
+        process_.setStandardErrorFile(dir_.filePath(QStringLiteral("err.txt")));
+        process_.setProgram(QStringLiteral(VARO_BINARY));
+        process_.setArguments({game, QStringLiteral("--save-dir"), saveDir()});
+    }
+    ~PlayerRun() { stop(); }
+    PlayerRun(const PlayerRun&) = delete;
+    PlayerRun& operator=(const PlayerRun&) = delete;
+
+    bool prepared() const { return error_.empty(); }
+    const std::string& errorText() const { return error_; }
+    qint64 pid() const { return process_.processId(); }
+
+    // Starts the program; the wall-clock time (ms since the epoch) of the start.
+    qint64 start() {
+        const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
+        process_.start();
+        return startMs;
+    }
+
+    // The wall-clock time of the first presented game picture, as the program
+    // wrote it; nothing when it exits or times out first.
+    std::optional<qint64> waitForFirstFrame() {
+        if (!process_.waitForStarted()) {
+            error_ = "cannot start " VARO_BINARY ": " + process_.errorString().toStdString();
+            return std::nullopt;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < kFirstFrameTimeoutMs) {
+            if (const auto frame = firstFrameTime(frameFile())) {
+                return frame;
+            }
+            if (process_.waitForFinished(kPollMs)) {
+                error_ = "the program exited (code " + std::to_string(process_.exitCode()) +
+                         ") before presenting a game picture: " + standardError();
+                return std::nullopt;
+            }
+        }
+        error_ = "no \"first-frame\" line within " + std::to_string(kFirstFrameTimeoutMs) + " ms";
+        return std::nullopt;
+    }
+
+    bool exited() {
+        return process_.state() == QProcess::NotRunning || process_.waitForFinished(0);
+    }
+
+    void stop() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+
+private:
+    static bool makePrivateFolder(const QString& path) {
+        return QDir().mkpath(path) &&
+               QFile::setPermissions(
+                   path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    QProcessEnvironment environment(const QString& display) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // Other benchmarks in this process switch Qt to the offscreen platform.
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("VARO_FIRST_FRAME_FILE"), frameFile());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        return env;
+    }
+
+    QString frameFile() const { return dir_.filePath(QStringLiteral("first-frame.txt")); }
+    QString runtimeDir() const { return dir_.filePath(QStringLiteral("runtime")); }
+    QString saveDir() const { return dir_.filePath(QStringLiteral("save")); }
+
+    std::string standardError() const {
+        QFile file(dir_.filePath(QStringLiteral("err.txt")));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        return file.readAll().trimmed().toStdString();
+    }
+
+    QTemporaryDir dir_;
+    QProcess process_;
+    std::string error_;
+};
+
+void BM_ProgramFirstFrame(benchmark::State& state) {
+    BenchDisplay display;
+    if (!display.open()) {
+        state.SkipWithError(display.errorText().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        PlayerRun run(display.name());
+        if (!run.prepared()) {
+            state.SkipWithError(run.errorText().c_str());
+            break;
+        }
+        const qint64 startMs = run.start();
+        const std::optional<qint64> frameMs = run.waitForFirstFrame();
+        if (!frameMs) {
+            state.SkipWithError(run.errorText().c_str());
+            break;
+        }
+        state.SetIterationTime(static_cast<double>(*frameMs - startMs) / 1000.0);
+        run.stop();
+    }
+}
+BENCHMARK(BM_ProgramFirstFrame)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Resident memory one second after the first picture, then the CPU the program
+// uses over ten seconds of waiting for a click.
+void BM_ProgramIdleAfterStart(benchmark::State& state) {
+    BenchDisplay display;
+    if (!display.open()) {
+        state.SkipWithError(display.errorText().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        PlayerRun run(display.name());
+        if (!run.prepared()) {
+            state.SkipWithError(run.errorText().c_str());
+            break;
+        }
+        run.start();
+        if (!run.waitForFirstFrame()) {
+            state.SkipWithError(run.errorText().c_str());
+            break;
+        }
+        QThread::msleep(kSettleMs);
+        const auto rssKiB = statusKiB(run.pid(), "VmRSS");
+        const auto hwmKiB = statusKiB(run.pid(), "VmHWM");
+        const auto ticksBefore = cpuTicks(run.pid());
+        QElapsedTimer window;
+        window.start();
+        QThread::msleep(kIdleWindowMs);
+        const auto ticksAfter = cpuTicks(run.pid());
+        const double windowSeconds = static_cast<double>(window.elapsed()) / 1000.0;
+        if (run.exited() || !rssKiB || !hwmKiB || !ticksBefore || !ticksAfter) {
+            state.SkipWithError("the program ended during the idle window");
+            break;
+        }
+        const double cpuSeconds = static_cast<double>(*ticksAfter - *ticksBefore) /
+                                  static_cast<double>(sysconf(_SC_CLK_TCK));
+        state.counters["RSS_MiB"] = *rssKiB / kKiBPerMiB;
+        state.counters["HWM_MiB"] = *hwmKiB / kKiBPerMiB;
+        state.counters["idle_CPU_pct"] = 100.0 * cpuSeconds / windowSeconds;
+        run.stop();
+    }
+}
+BENCHMARK(BM_ProgramIdleAfterStart)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+}  // namespace
