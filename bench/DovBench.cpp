@@ -8,6 +8,7 @@
 #include "DovTestMedia.h"
 #include "platform/dov/DovLibrary.h"
 #include "platform/dov/DovMixer.h"
+#include "platform/dov/ffmpeg/DovDecoder.h"
 #include "platform/os/VirtualClock.h"
 
 namespace {

@@ -224,6 +224,22 @@ private:
     std::string error_;
 };
 
+// Starts the program and waits for its first picture: the time from the start to
+// that picture in ms, or nothing after reporting the error to the benchmark.
+std::optional<qint64> startUntilFirstFrame(benchmark::State& state, PlayerRun& run) {
+    if (!run.prepared()) {
+        state.SkipWithError(run.errorText().c_str());
+        return std::nullopt;
+    }
+    const qint64 startMs = run.start();
+    const std::optional<qint64> frameMs = run.waitForFirstFrame();
+    if (!frameMs) {
+        state.SkipWithError(run.errorText().c_str());
+        return std::nullopt;
+    }
+    return *frameMs - startMs;
+}
+
 void BM_ProgramFirstFrame(benchmark::State& state) {
     BenchDisplay display;
     if (!display.open()) {
@@ -232,17 +248,11 @@ void BM_ProgramFirstFrame(benchmark::State& state) {
     }
     for (auto _ : state) {
         PlayerRun run(display.name());
-        if (!run.prepared()) {
-            state.SkipWithError(run.errorText().c_str());
+        const std::optional<qint64> elapsedMs = startUntilFirstFrame(state, run);
+        if (!elapsedMs) {
             break;
         }
-        const qint64 startMs = run.start();
-        const std::optional<qint64> frameMs = run.waitForFirstFrame();
-        if (!frameMs) {
-            state.SkipWithError(run.errorText().c_str());
-            break;
-        }
-        state.SetIterationTime(static_cast<double>(*frameMs - startMs) / 1000.0);
+        state.SetIterationTime(static_cast<double>(*elapsedMs) / 1000.0);
         run.stop();
     }
 }
@@ -258,13 +268,7 @@ void BM_ProgramIdleAfterStart(benchmark::State& state) {
     }
     for (auto _ : state) {
         PlayerRun run(display.name());
-        if (!run.prepared()) {
-            state.SkipWithError(run.errorText().c_str());
-            break;
-        }
-        run.start();
-        if (!run.waitForFirstFrame()) {
-            state.SkipWithError(run.errorText().c_str());
+        if (!startUntilFirstFrame(state, run)) {
             break;
         }
         QThread::msleep(kSettleMs);

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/dov/DovDecoder.h"
 #include "platform/dov/DovMixer.h"
+#include "platform/dov/ffmpeg/DovDecoder.h"
 
 extern "C" {
 #include <libavutil/log.h>

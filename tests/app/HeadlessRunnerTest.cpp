@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QMap>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWidget>
@@ -12,104 +14,75 @@
 #include "platform/os/ScriptedMessageBoxPresenter.h"
 #include "platform/os/VirtualClock.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QString buttonName(Qt::MouseButton button) {
-    switch (button) {
-        case Qt::LeftButton:
-            return "left";
-        case Qt::RightButton:
-            return "right";
-        case Qt::NoButton:
-            return "none";
-        default:
-            return "other";
-    }
-}
-
-QString keyName(int key) {
-    switch (key) {
-        case Qt::Key_Return:
-            return "Return";
-        case Qt::Key_Space:
-            return "Space";
-        case Qt::Key_Escape:
-            return "Escape";
-        case Qt::Key_Up:
-            return "Up";
-        case Qt::Key_Down:
-            return "Down";
-        case Qt::Key_Tab:
-            return "Tab";
-        case Qt::Key_Control:
-            return "Ctrl";
-        default:
-            return "?";
-    }
-}
-
-// Writes every input event it receives as "t=MS WHAT ..." into `log`;
-// " ctrl" marks the Ctrl modifier.
-class InputRecorder : public QWidget {
+// Writes the input events of the widgets it watches as "t=MS WHAT ..." into `log`;
+// " ctrl" marks the Ctrl modifier, " at NAME" an event that is not at its widget:
+// keys belong at the form, mouse and wheel at the picture.
+class InputRecorder : public QObject {
 public:
-    InputRecorder(const Clock& clock, QStringList& log, QWidget* parent = nullptr)
-        : QWidget(parent), clock_(clock), log_(log) {
-        setMouseTracking(true);
-    }
+    explicit InputRecorder(const Clock& clock) : clock_(clock) {}
 
+    QStringList log;
     std::function<void()> onPress;
 
 protected:
-    void mousePressEvent(QMouseEvent* e) override {
-        mouse("press", e);
-        if (onPress) {
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        static const QMap<QEvent::Type, QString> mouseNames{
+            {QEvent::MouseMove, "move"},
+            {QEvent::MouseButtonPress, "press"},
+            {QEvent::MouseButtonRelease, "release"},
+            {QEvent::MouseButtonDblClick, "dblclick"}};
+        const bool isKey = e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
+        QString what;
+        if (isKey) {
+            what = (e->type() == QEvent::KeyPress ? "keydown " : "keyup ") +
+                   QKeySequence(static_cast<QKeyEvent*>(e)->key()).toString();
+        } else if (e->type() == QEvent::Wheel) {
+            const auto* wheel = static_cast<QWheelEvent*>(e);
+            what = u"wheel %1 at %2"_s.arg(wheel->angleDelta().y()).arg(at(wheel->position()));
+        } else if (mouseNames.contains(e->type())) {
+            const auto* mouse = static_cast<QMouseEvent*>(e);
+            what = u"%1 %2 %3 held %4"_s.arg(mouseNames[e->type()], at(mouse->position()))
+                       .arg(QStringList{"none", "left", "right"}.value(mouse->button(), "other"))
+                       .arg(mouse->buttons().toInt());
+        } else {
+            return false;
+        }
+        // QKeyEvent::modifiers() tells the state as the key event leaves it for Ctrl itself.
+        const Qt::KeyboardModifiers modifiers = isKey ? static_cast<QKeyEvent*>(e)->modifiers()
+                                                      : static_cast<QInputEvent*>(e)->modifiers();
+        const bool ctrl = modifiers & Qt::ControlModifier;
+        const QString home = isKey ? "form" : "picture";
+        log << u"t=%1 %2%3%4"_s.arg(clock_.now())
+                   .arg(what, ctrl ? " ctrl" : "")
+                   .arg(watched->objectName() == home ? "" : " at " + watched->objectName());
+        if (e->type() == QEvent::MouseButtonPress && onPress) {
             onPress();
         }
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override { mouse("release", e); }
-    void mouseDoubleClickEvent(QMouseEvent* e) override { mouse("dblclick", e); }
-    void mouseMoveEvent(QMouseEvent* e) override { mouse("move", e); }
-    void wheelEvent(QWheelEvent* e) override {
-        note(QStringLiteral("wheel %1 at %2,%3")
-                 .arg(e->angleDelta().y())
-                 .arg(e->position().x())
-                 .arg(e->position().y()),
-             e->modifiers());
-    }
-    void keyPressEvent(QKeyEvent* e) override {
-        note("keydown " + keyName(e->key()), e->modifiers());
-    }
-    void keyReleaseEvent(QKeyEvent* e) override {
-        note("keyup " + keyName(e->key()), e->modifiers());
+        return true;
     }
 
 private:
-    void mouse(const QString& what, QMouseEvent* e) {
-        note(QStringLiteral("%1 %2,%3 %4 held %5")
-                 .arg(what)
-                 .arg(e->position().x())
-                 .arg(e->position().y())
-                 .arg(buttonName(e->button()))
-                 .arg(static_cast<int>(e->buttons())),
-             e->modifiers());
-    }
-    void note(const QString& what, Qt::KeyboardModifiers modifiers) {
-        log_ << QStringLiteral("t=%1 %2%3")
-                    .arg(clock_.now())
-                    .arg(what)
-                    .arg(modifiers.testFlag(Qt::ControlModifier) ? " ctrl" : "");
-    }
+    static QString at(QPointF position) { return u"%1,%2"_s.arg(position.x()).arg(position.y()); }
 
     const Clock& clock_;
-    QStringList& log_;
 };
 
 // A scripted platform and a form with a 640 x 480 picture as the runner's target.
 // A close request ends the game `closeDelayMs` later through a clock timer (0:
 // at once), unless the game refuses to close.
-class HeadlessRunnerTest : public ::testing::Test {
-protected:
-    HeadlessRunnerTest() { picture.resize(640, 480); }
+struct Harness {
+    Harness() {
+        form.setObjectName("form");
+        picture.setObjectName("picture");
+        picture.resize(640, 480);
+        picture.setMouseTracking(true);
+        form.installEventFilter(&recorder);
+        picture.installEventFilter(&recorder);
+    }
 
     VirtualClock& clock() { return static_cast<VirtualClock&>(player.platform.clock()); }
     ScriptedMessageBoxPresenter& boxes() {
@@ -117,39 +90,28 @@ protected:
     }
     const QStringList& trace() { return player.platform.trace().lines(); }
 
-    HeadlessRunner::Target target() {
-        HeadlessRunner::Target t;
-        t.picture = [this] { return &picture; };
-        t.form = [this] { return &form; };
-        t.triggerMenu = [this](const QString& tag) {
-            menus << tag;
-            return tag == "file!qsave";
-        };
-        t.screen = [this] { return screen; };
-        t.requestClose = [this] {
-            closeRequests << clock().now();
-            if (refuseClose) {
-                return;
-            }
-            if (closeDelayMs == 0) {
-                finished = true;
-                return;
-            }
-            clock().startTimer(closeDelayMs, [this] { finished = true; });
-        };
-        t.finished = [this] { return finished; };
-        return t;
-    }
-
     // Parses and runs the script; returns run()'s result.
     int play(const QString& text, const QString& shotsDir = QString()) {
         InputScript script;
         QString error;
         EXPECT_TRUE(script.parse(text, error)) << error.toStdString();
-        HeadlessRunner runner(clock(), player.platform.trace(), boxes(), target());
+        const auto menu = [](const QString& tag) { return tag == "file!qsave"; };
+        HeadlessRunner runner(
+            clock(), player.platform.trace(), boxes(),
+            {[this] { return &picture; }, [this] { return &form; }, menu, [this] { return screen; },
+             [this] { requestClose(); }, [this] { return finished; }});
         runner.setShotsDir(shotsDir);
         runner.schedule(script);
+        finished = false;
         return runner.run();
+    }
+    void requestClose() {
+        closeRequests << clock().now();
+        if (!refuseClose && closeDelayMs == 0) {
+            finished = true;
+        } else if (!refuseClose) {
+            clock().startTimer(closeDelayMs, [this] { finished = true; });
+        }
     }
 
     // An animation that redraws every 16 ms for ever, as a background timer.
@@ -158,175 +120,80 @@ protected:
     }
 
     ScriptedPlayer player;
-    QStringList events;
-    InputRecorder form{player.platform.clock(), events};
-    InputRecorder picture{player.platform.clock(), events, &form};
+    InputRecorder recorder{player.platform.clock()};
+    QStringList& events = recorder.log;
+    QWidget form;
+    QWidget picture{&form};
     QImage screen;
-    QStringList menus;
     QList<qint64> closeRequests;
     int closeDelayMs = 50;
     bool refuseClose = false;
     bool finished = false;
 };
 
+class HeadlessRunnerTest : public ::testing::Test, public Harness {};
+
 }  // namespace
 
-TEST_F(HeadlessRunnerTest, MouseCommandsArriveAtTheirTimeWithPositionAndButton) {
+TEST_F(HeadlessRunnerTest, InputArrivesAtItsTimeMouseAtThePictureKeysAtTheFormWithHeldCtrl) {
     EXPECT_EQ(play("wait 500\nclick 10 20\nwait 100\nrclick 30 40\nwait 1\ndclick 30 40\n"
-                   "move 7 8"),
+                   "move 7 8\nkey Ctrl down\nwait 100\nkey Return\nclick 1 2\nwheel up\n"
+                   "key Ctrl up\nwait 5\nkey Space\nwheel down\nkey Tab down\nkey Escape\n"
+                   "key Tab up\nkey Up\nkey Down\nkey Ctrl"),
               0);
-    EXPECT_EQ(events.join('\n').toStdString(),
-              QStringList({
-                              "t=500 move 10,20 none held 0",
-                              "t=500 press 10,20 left held 1",
-                              "t=500 release 10,20 left held 0",
-                              "t=600 move 30,40 none held 0",
-                              "t=600 press 30,40 right held 2",
-                              "t=600 release 30,40 right held 0",
-                              // the pointer is there already: no move
-                              "t=601 press 30,40 left held 1",
-                              "t=601 release 30,40 left held 0",
-                              "t=601 dblclick 30,40 left held 1",
-                              "t=601 release 30,40 left held 0",
-                              "t=601 move 7,8 none held 0",
-                          })
-                  .join('\n')
-                  .toStdString());
+    // dclick finds the pointer there already: no move.
+    EXPECT_EQ(events.join(" | ").toStdString(),
+              "t=500 move 10,20 none held 0 | t=500 press 10,20 left held 1 | "
+              "t=500 release 10,20 left held 0 | t=600 move 30,40 none held 0 | "
+              "t=600 press 30,40 right held 2 | t=600 release 30,40 right held 0 | "
+              "t=601 press 30,40 left held 1 | t=601 release 30,40 left held 0 | "
+              "t=601 dblclick 30,40 left held 1 | t=601 release 30,40 left held 0 | "
+              "t=601 move 7,8 none held 0 | t=601 keydown Control ctrl | "
+              "t=701 keydown Return ctrl | t=701 keyup Return ctrl | "
+              "t=701 move 1,2 none held 0 ctrl | t=701 press 1,2 left held 1 ctrl | "
+              "t=701 release 1,2 left held 0 ctrl | t=701 wheel 120 at 1,2 ctrl | "
+              "t=701 keyup Control | t=706 keydown Space | t=706 keyup Space | "
+              "t=706 wheel -120 at 1,2 | t=706 keydown Tab | t=706 keydown Esc | "
+              "t=706 keyup Esc | t=706 keyup Tab | t=706 keydown Up | t=706 keyup Up | "
+              "t=706 keydown Down | t=706 keyup Down | t=706 keydown Control ctrl | "
+              "t=706 keyup Control");
 }
 
-TEST_F(HeadlessRunnerTest, KeysGoToTheFormAndAHeldCtrlModifiesWhatFollows) {
-    play(
-        "key Ctrl down\nwait 100\nkey Return\nclick 1 2\nwheel up\nkey Ctrl up\nwait 5\n"
-        "key Space\nwheel down\nkey Tab down\nkey Escape\nkey Tab up\nkey Up\nkey Down\n"
-        "key Ctrl");
-    EXPECT_EQ(events.join('\n').toStdString(), QStringList({
-                                                               "t=0 keydown Ctrl ctrl",
-                                                               "t=100 keydown Return ctrl",
-                                                               "t=100 keyup Return ctrl",
-                                                               "t=100 move 1,2 none held 0 ctrl",
-                                                               "t=100 press 1,2 left held 1 ctrl",
-                                                               "t=100 release 1,2 left held 0 ctrl",
-                                                               "t=100 wheel 120 at 1,2 ctrl",
-                                                               "t=100 keyup Ctrl",
-                                                               "t=105 keydown Space",
-                                                               "t=105 keyup Space",
-                                                               "t=105 wheel -120 at 1,2",
-                                                               "t=105 keydown Tab",
-                                                               "t=105 keydown Escape",
-                                                               "t=105 keyup Escape",
-                                                               "t=105 keyup Tab",
-                                                               "t=105 keydown Up",
-                                                               "t=105 keyup Up",
-                                                               "t=105 keydown Down",
-                                                               "t=105 keyup Down",
-                                                               "t=105 keydown Ctrl ctrl",
-                                                               "t=105 keyup Ctrl",
-                                                           })
-                                                   .join('\n')
-                                                   .toStdString());
-}
-
-TEST_F(HeadlessRunnerTest, AShotIsWrittenAsPngIntoACreatedFolderAndTraced) {
+TEST_F(HeadlessRunnerTest, ShotsAreTracedAndWrittenAsPngIntoACreatedFolder) {
     TempFolder dir;
     screen = QImage(64, 48, QImage::Format_ARGB32_Premultiplied);
     screen.fill(QColor(10, 200, 30));
     screen.setPixelColor(63, 47, QColor(250, 0, 5));
     const QString shots = dir.file("out/shots");
     ASSERT_EQ(play("wait 200\nshot first\nwait 100\nshot second", shots), 0);
-    EXPECT_TRUE(trace().contains("t=200 shot first"));
-    EXPECT_TRUE(trace().contains("t=300 shot second"));
     const QImage saved(shots + "/first.png");
-    ASSERT_FALSE(saved.isNull());
-    EXPECT_EQ(saved.size(), QSize(64, 48));
+    ASSERT_EQ(saved.size(), QSize(64, 48));
     EXPECT_EQ(saved.pixelColor(0, 0), QColor(10, 200, 30));
     EXPECT_EQ(saved.pixelColor(63, 47), QColor(250, 0, 5));
     EXPECT_EQ(QDir(shots).entryList(QDir::Files), QStringList({"first.png", "second.png"}));
-}
 
-TEST_F(HeadlessRunnerTest, AShotWithoutAPictureOrFolderToWriteIsTracedAsFailed) {
-    TempFolder dir;
-    dir.write("blocker", "a file where the shots folder should be");
-    screen = QImage(4, 4, QImage::Format_RGB32);
-    play("shot blocked", dir.file("blocker"));
-    finished = false;  // the first run ended at 50 ms
-    screen = QImage();
-    play("shot empty", dir.file("shots"));
-    EXPECT_EQ(trace().filter(" shot "),
-              QStringList({"t=0 shot blocked failed", "t=50 shot empty failed"}));
-    EXPECT_FALSE(dir.exists("shots/empty.png"));
-}
-
-TEST_F(HeadlessRunnerTest, WithoutAShotsFolderAShotIsOnlyTraced) {
-    screen = QImage(4, 4, QImage::Format_RGB32);
+    // Without a folder a shot is only traced; a file in the folder's place or
+    // no picture makes it fail.
     const QStringList before = QDir::current().entryList();
-    play("wait 9\nshot plain");
-    EXPECT_EQ(trace().filter(" shot "), QStringList({"t=9 shot plain"}));
+    play("shot plain");
+    dir.write("blocker", "a file where the shots folder should be");
+    play("shot blocked", dir.file("blocker"));
+    screen = QImage();
+    play("shot empty", dir.file("empty"));
     EXPECT_EQ(QDir::current().entryList(), before);
-}
-
-TEST_F(HeadlessRunnerTest, MenuCommandsTraceOnlyTheItemsThatAreUnavailable) {
-    play("menu file!qsave\nwait 30\nmenu message!skip");
-    EXPECT_EQ(menus, QStringList({"file!qsave", "message!skip"}));
-    QStringList inputLines = trace().filter(" input ");
-    EXPECT_EQ(inputLines, QStringList({"t=30 input menu message!skip unavailable"}));
-}
-
-TEST_F(HeadlessRunnerTest, AnswersAreQueuedForTheNextMessageBoxes) {
-    picture.onPress = [this] {
-        player.platform.messageBoxes().show("Save?", MsgBox::YesNo, "varo", nullptr);
-    };
-    play("answer no\nwait 10\nclick 5 5\nanswer cancel");
-    EXPECT_TRUE(trace().contains("t=10 msgbox \"Save?\" -> no"));
-    EXPECT_EQ(boxes().queuedAnswers(), 1);
-    EXPECT_EQ(boxes().show("Go on?", MsgBox::OkCancel, "varo", nullptr), MsgBox::IdCancel);
+    EXPECT_FALSE(dir.exists("empty/empty.png"));
+    EXPECT_EQ(trace().filter(" shot "),
+              QStringList({"t=200 shot first", "t=300 shot second", "t=350 shot plain",
+                           "t=400 shot blocked failed", "t=450 shot empty failed"}));
 }
 
 TEST_F(HeadlessRunnerTest, QuitRequestsCloseAndLaterInputIsNeverDelivered) {
     EXPECT_EQ(play("wait 10\nquit\nwait 100\nclick 1 1"), 0);
     EXPECT_EQ(closeRequests, QList<qint64>({10}));
     EXPECT_TRUE(finished);
-    EXPECT_TRUE(events.isEmpty());
-    // Input still queued after the run stays undelivered however long time goes on.
     while (clock().advanceToNext()) {
     }
     EXPECT_TRUE(events.isEmpty());
-}
-
-TEST_F(HeadlessRunnerTest, ExhaustedInputRequestsCloseOnceAfterTheLastWait) {
-    closeDelayMs = 300;
-    startFrames();
-    EXPECT_EQ(play("click 1 1\nwait 1000"), 0);
-    EXPECT_EQ(closeRequests, QList<qint64>({1000}));
-    EXPECT_GE(clock().now(), 1300);
-    EXPECT_LT(clock().now(), 1300 + 16);
-}
-
-TEST_F(HeadlessRunnerTest, AGameThatEndsRightAtTheCloseRequestStopsTheClockThere) {
-    closeDelayMs = 0;
-    startFrames();
-    EXPECT_EQ(play("wait 30"), 0);
-    EXPECT_EQ(closeRequests, QList<qint64>({30}));
-    EXPECT_EQ(clock().now(), 30);  // no frame after the end
-}
-
-TEST_F(HeadlessRunnerTest, AGameStillBusyWaitsForItsTimersBeforeTheCloseRequest) {
-    // A scenario pause that ends by itself at 2500, after the input.
-    clock().startTimer(2500, [] {});
-    EXPECT_EQ(play("wait 100\nkey Return"), 0);
-    EXPECT_EQ(closeRequests, QList<qint64>({2500}));
-}
-
-TEST_F(HeadlessRunnerTest, WithoutAnyInputAnIdleGameIsClosedAtOnce) {
-    startFrames();
-    EXPECT_EQ(play(""), 0);
-    EXPECT_EQ(closeRequests, QList<qint64>({0}));
-}
-
-TEST_F(HeadlessRunnerTest, AGameThatNeverStopsByItselfIsAskedToCloseAfterTheIdleLimit) {
-    std::function<void()> poll = [&] { clock().startTimer(1000, poll); };
-    poll();
-    EXPECT_EQ(play("wait 5000"), 0);
-    EXPECT_EQ(closeRequests, QList<qint64>({5000 + HeadlessRunner::kIdleLimitMs}));
 }
 
 TEST_F(HeadlessRunnerTest, ACloseThatNeverEndsTheRunGivesUpWithATraceLine) {
@@ -335,51 +202,78 @@ TEST_F(HeadlessRunnerTest, ACloseThatNeverEndsTheRunGivesUpWithATraceLine) {
     EXPECT_EQ(play("wait 40\nquit"), HeadlessRunner::kTimedOut);
     // The quit and, once the input is exhausted, the one close request of the end.
     EXPECT_EQ(closeRequests, QList<qint64>({40, 40}));
-    ASSERT_FALSE(trace().isEmpty());
     const qint64 limit = 40 + HeadlessRunner::kCloseTimeoutMs;
     EXPECT_GE(clock().now(), limit);
     EXPECT_LT(clock().now(), limit + 16);
-    EXPECT_EQ(trace().last(),
-              QStringLiteral("t=%1 input close timed out after 600000 ms").arg(clock().now()));
+    EXPECT_EQ(trace().last(), u"t=%1 input close timed out after 600000 ms"_s.arg(clock().now()));
 }
 
-TEST(HeadlessRunnerDeterminism, TheSameScriptGivesTheSameTraceEveryTime) {
-    const QString script =
-        "move 3 3\nwait 120\nclick 50 60\nanswer no\nwait 33\nclick 50 60\nmenu x!y\n"
-        "key Ctrl down\nwait 500\nshot s\nkey Ctrl up\nwheel down\nwait 20\nquit\n";
-    auto runOnce = [&script] {
-        ScriptedPlayer player;
-        auto& clock = static_cast<VirtualClock&>(player.platform.clock());
-        QStringList events;
-        InputRecorder form(clock, events);
-        InputRecorder picture(clock, events, &form);
-        bool finished = false;
-        picture.onPress = [&] {
+// When the input is exhausted, the game is asked to close once: at the end of
+// the script while only background timers run, else when its own timers are
+// over, and after the idle limit at the latest.
+struct EndCase {
+    const char* script;
+    enum { kFrames, kPauseUntil2500, kPollForEver } game;
+    int closeDelayMs;
+    qint64 closeAt;
+};
+
+void PrintTo(const EndCase& end, std::ostream* out) {
+    *out << "script \"" << end.script << "\" closing at " << end.closeAt;
+}
+
+class HeadlessRunnerEndTest : public HeadlessRunnerTest,
+                              public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(HeadlessRunnerEndTest, ExhaustedInputRequestsCloseOnce) {
+    const EndCase& end = GetParam();
+    closeDelayMs = end.closeDelayMs;
+    std::function<void()> poll = [&] { clock().startTimer(1000, poll); };
+    if (end.game == EndCase::kFrames) {
+        startFrames();
+    } else if (end.game == EndCase::kPauseUntil2500) {
+        clock().startTimer(2500, [] {});
+    } else {
+        poll();
+    }
+    EXPECT_EQ(play(end.script), 0);
+    EXPECT_EQ(closeRequests, QList<qint64>({end.closeAt}));
+    // Time stops with the end of the game, not at a later frame.
+    EXPECT_GE(clock().now(), end.closeAt + end.closeDelayMs);
+    EXPECT_LT(clock().now(), end.closeAt + end.closeDelayMs + (end.closeDelayMs == 0 ? 1 : 16));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HeadlessRunnerEndTest,
+    ::testing::Values(EndCase{"click 1 1\nwait 1000", EndCase::kFrames, 300, 1000},
+                      EndCase{"wait 30", EndCase::kFrames, 0, 30},
+                      EndCase{"", EndCase::kFrames, 50, 0},
+                      EndCase{"wait 100\nkey Return", EndCase::kPauseUntil2500, 50, 2500},
+                      EndCase{"wait 5000", EndCase::kPollForEver, 50,
+                              5000 + HeadlessRunner::kIdleLimitMs}));
+
+TEST(HeadlessRunnerDeterminism, TheSameScriptGivesTheSameTraceEveryTimeWithAnswersAndMenusTraced) {
+    auto runOnce = [] {
+        Harness game;
+        game.screen = QImage(8, 8, QImage::Format_RGB32);
+        game.recorder.onPress = [&game] {
             // The game answers each press with a pause that traces when it ends.
-            clock.startTimer(70, [&] {
-                player.platform.trace().write("log pause over");
-                player.platform.messageBoxes().show("Again?", MsgBox::YesNo, "", nullptr);
+            game.clock().startTimer(70, [&game] {
+                game.player.platform.trace().write("log pause over");
+                game.boxes().show("Again?", MsgBox::YesNo, "", nullptr);
             });
         };
-        HeadlessRunner::Target target;
-        target.picture = [&] { return &picture; };
-        target.form = [&] { return &form; };
-        target.triggerMenu = [](const QString&) { return false; };
-        target.screen = [] { return QImage(8, 8, QImage::Format_RGB32); };
-        target.requestClose = [&] { clock.startTimer(10, [&] { finished = true; }); };
-        target.finished = [&] { return finished; };
-        InputScript input;
-        QString error;
-        EXPECT_TRUE(input.parse(script, error));
-        HeadlessRunner runner(
-            clock, player.platform.trace(),
-            static_cast<ScriptedMessageBoxPresenter&>(player.platform.messageBoxes()), target);
-        runner.schedule(input);
-        EXPECT_EQ(runner.run(), 0);
-        return player.platform.trace().lines() + QStringList("--") + events;
+        EXPECT_EQ(game.play("move 3 3\nwait 120\nclick 50 60\nanswer no\nwait 33\nclick 50 60\n"
+                            "menu x!y\nmenu file!qsave\nkey Ctrl down\nwait 500\nshot s\n"
+                            "key Ctrl up\nwheel down\nwait 20\nquit\n"),
+                  0);
+        return game.trace() + QStringList("--") + game.events;
     };
     const QStringList first = runOnce();
-    EXPECT_EQ(first.filter("msgbox").size(), 2);
+    // The queued answer waits for the next box; a menu item the game lacks is traced.
+    EXPECT_EQ(first.filter("msgbox"),
+              QStringList({"t=190 msgbox \"Again?\" -> no", "t=223 msgbox \"Again?\" -> yes"}));
+    EXPECT_EQ(first.filter(" input "), QStringList({"t=153 input menu x!y unavailable"}));
     EXPECT_TRUE(first.contains("t=653 shot s"));
     EXPECT_EQ(runOnce(), first);
 }

@@ -1,4 +1,4 @@
-#include "platform/dov/DovDecoder.h"
+#include "platform/dov/ffmpeg/DovDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -331,3 +331,36 @@ TEST(DovLibrary, WithTheRealClockSdlsThreadMixesAndStateFollowsTheWallClock) {
     EXPECT_EQ(state, Lib::kStateStopped);
     EXPECT_EQ(dov.TerminateDov(), 0);
 }
+
+TEST(DovLibrary, WithoutTheMediaPluginSoundsAndMoviesFailWithTheReasonAndNothingElse) {
+    VirtualClock clock;
+    DovLibrary dov(clock, DovLibrary::Options{}, QStringLiteral("/nonexistent/libvaro_media.so"));
+    // Start-up does not need the decoders.
+    ASSERT_EQ(dov.InitializeDov(), 0);
+    const std::int32_t handle = dov.AddSO(Lib::kSOKindSound);
+    ASSERT_GT(handle, 0);
+    ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOBufferSize, static_cast<int>(tone(300).size())), 0);
+    QByteArray* buffer = nullptr;
+    ASSERT_EQ(dov.GetSOBuffer(handle, buffer), 0);
+    *buffer = tone(300);
+    EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPrepare), Lib::kDovErrNoDecoder);
+    const QString reason = dov.LastMediaError();
+    EXPECT_TRUE(reason.startsWith(QStringLiteral("media decoders not available: ")))
+        << reason.toStdString();
+    std::int32_t value = 0;
+    ASSERT_EQ(dov.GetSOProp(handle, Lib::kSOState, value), 0);
+    EXPECT_EQ(value, Lib::kStateEmpty);
+    EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), Lib::kDovErrNotPrepared);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("op.avi"));
+    ASSERT_TRUE(dovtest::writeMovie(path, 5, 10, 32, 24, 300));
+    EXPECT_EQ(dov.dshowPlay(path), Lib::kDovErrNoDecoder);
+    EXPECT_EQ(dov.LastMediaError(), reason);
+    EXPECT_EQ(dov.dshowIsPlaying(), 0);
+    // The rest of the library goes on working.
+    EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOVolume, 100), 0);
+    clock.sleep(500);
+    dov.AdvanceMix();
+    EXPECT_EQ(dov.TerminateDov(), 0);
+}

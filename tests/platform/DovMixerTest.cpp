@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DovTestMedia.h"
+#include "platform/dov/ffmpeg/DovDecoder.h"
 
 namespace {
 

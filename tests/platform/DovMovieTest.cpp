@@ -1,4 +1,4 @@
-#include "platform/dov/DovMovie.h"
+#include "platform/dov/ffmpeg/DovMovie.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,8 @@
 #include "platform/os/Cp932Codec.h"
 #include "screen/clsEventRects.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 std::vector<std::int32_t> IDs(const clsEventRects& rects) {
@@ -17,9 +19,9 @@ std::vector<std::int32_t> IDs(const clsEventRects& rects) {
     return ids;
 }
 
-clsEventRects::RectPtr AddAt(clsEventRects& rects, const QString& group, std::int32_t left,
-                             std::int32_t top, std::int32_t width, std::int32_t height) {
-    auto rect = rects.Add(0, group);
+clsEventRects::RectPtr AddAt(clsEventRects& rects, std::int32_t left, std::int32_t top,
+                             std::int32_t width, std::int32_t height) {
+    auto rect = rects.Add(0, u"g"_s);
     rect->Move(left, top, width, height);
     return rect;
 }
@@ -37,193 +39,107 @@ QStringList KeyLines(const INISection& section) {
 
 }  // namespace
 
-// ---- IDs and membership
+// ---- IDs, membership and groups
 
-TEST(clsEventRectsTest, AddTakesTheSmallestFreeIdSoRemovedIdsComeBack) {
+TEST(clsEventRectsTest, TheSmallestFreeIdIsReusedWhileIterationKeepsInsertionOrder) {
     clsEventRects rects;
     for (int i = 0; i < 3; ++i) {
-        rects.Add(i, QStringLiteral("g"));
+        rects.Add(i, u"g"_s);
     }
     rects.Remove(1);
-    EXPECT_EQ(rects.Add(9, QStringLiteral("g"))->ID(), 1);
-    EXPECT_EQ(rects.Add(9, QStringLiteral("g"))->ID(), 3);
+    rects.Remove(7);  // a missing ID is no error
+    EXPECT_EQ(rects.Add(9, u"g"_s)->ID(), 1);
+    EXPECT_EQ(rects.Add(9, u"g"_s)->ID(), 3);
+    EXPECT_EQ(IDs(rects), (std::vector<std::int32_t>{0, 2, 1, 3}));
     rects.Remove(0);
     rects.Remove(2);
-    EXPECT_EQ(rects.Add(9, QStringLiteral("g"))->ID(), 0);
-    EXPECT_EQ(rects.Add(9, QStringLiteral("g"))->ID(), 2);
-    EXPECT_EQ(rects.Add(9, QStringLiteral("g"))->ID(), 4);
-}
+    EXPECT_EQ(rects.Add(9, u"g"_s)->ID(), 0);
+    EXPECT_EQ(rects.Add(9, u"g"_s)->ID(), 2);
+    EXPECT_EQ(rects.Add(9, u"g"_s)->ID(), 4);
+    EXPECT_EQ(rects.Item(5), nullptr);
+    EXPECT_EQ(rects.Item(4)->ID(), 4);
 
-TEST(clsEventRectsTest, IterationKeepsInsertionOrderEvenForAReusedId) {
-    clsEventRects rects;
-    for (int i = 0; i < 3; ++i) {
-        rects.Add(i, QStringLiteral("g"));
-    }
-    rects.Remove(1);
-    rects.Add(0, QStringLiteral("g"));
-    EXPECT_EQ(IDs(rects), (std::vector<std::int32_t>{0, 2, 1}));
+    // The copy stays intact while the collection changes.
     std::vector<std::int32_t> snapshot;
     for (const auto& rect : rects.NewEnum()) {
-        rects.Remove(rect->ID());  // the copy stays intact while the collection changes
+        rects.Remove(rect->ID());
         snapshot.push_back(rect->ID());
     }
-    EXPECT_EQ(snapshot, (std::vector<std::int32_t>{0, 2, 1}));
+    EXPECT_EQ(snapshot, (std::vector<std::int32_t>{1, 3, 0, 2, 4}));
     EXPECT_EQ(rects.Count(), 0);
-}
-
-TEST(clsEventRectsTest, AddSetsTagAndGroup) {
-    clsEventRects rects;
-    const auto rect = rects.Add(4, QStringLiteral("main_menu"));
-    EXPECT_EQ(rect->Tag, 4);
-    EXPECT_EQ(rect->TagName, QStringLiteral("main_menu"));
-    EXPECT_EQ(rects.Item(rect->ID()), rect);
-}
-
-TEST(clsEventRectsTest, AMissingIdIsNoError) {
-    clsEventRects rects;
-    rects.Add(0, QStringLiteral("g"));
-    EXPECT_EQ(rects.Item(5), nullptr);
-    EXPECT_FALSE(rects.Exist(5));
-    EXPECT_TRUE(rects.Exist(0));
-    rects.Remove(5);
-    EXPECT_EQ(rects.Count(), 1);
-}
-
-TEST(clsEventRectsTest, ARemovedRectangleStaysUsableForItsHolder) {
-    clsEventRects rects;
-    const auto held = rects.Add(3, QStringLiteral("g"));
-    held->Text3 = QStringLiteral("label");
+    rects.Add(0, u"g"_s);
     rects.Clear();
-    EXPECT_EQ(rects.Count(), 0);
-    EXPECT_EQ(held->Text3, QStringLiteral("label"));
-    EXPECT_EQ(rects.Add(0, QStringLiteral("g"))->ID(), 0);
+    EXPECT_EQ(rects.Add(0, u"g"_s)->ID(), 0);
 }
 
-// ---- groups
-
-class clsEventRectsGroupTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        rects.Add(0, menu);
-        rects.Add(1, menu);
-        rects.Add(0, QStringLiteral("selectionitem"));
-        rects.Add(2, menu);
-        rects.Add(1, QStringLiteral("selectionitem"));
-    }
-    const QString menu = QStringLiteral("main_menu");
+TEST(clsEventRectsTest, GroupOperationsTouchOneGroupOnly) {
+    const QString menu = u"main_menu"_s;
+    const QString items = u"selectionitem"_s;
     clsEventRects rects;
-};
-
-TEST_F(clsEventRectsGroupTest, RemoveByTagRemovesTheWholeGroupOnly) {
-    rects.RemoveByTag(menu);
-    EXPECT_EQ(IDs(rects), (std::vector<std::int32_t>{2, 4}));
-    rects.RemoveByTag(QStringLiteral("nothing"));
-    EXPECT_EQ(rects.Count(), 2);
-}
-
-TEST_F(clsEventRectsGroupTest, CountByTagCountsOneGroup) {
+    for (auto [tag, group] : {std::pair{0, menu}, {1, menu}, {0, items}, {2, menu}, {1, items}}) {
+        rects.Add(tag, group);
+    }
     EXPECT_EQ(rects.CountByTag(menu), 3);
-    EXPECT_EQ(rects.CountByTag(QStringLiteral("selectionitem")), 2);
-    EXPECT_EQ(rects.CountByTag(QStringLiteral("Main_Menu")), 0);
-}
+    EXPECT_EQ(rects.CountByTag(u"Main_Menu"_s), 0);
+    EXPECT_EQ(rects.GetRectByTag(menu, 2)->ID(), 3);
+    EXPECT_EQ(rects.GetRectByTag(items, 1)->ID(), 4);
+    EXPECT_EQ(rects.GetRectByTag(menu, 7), nullptr);
+    EXPECT_EQ(rects.GetRectByTag(u"other"_s), nullptr);
 
-TEST_F(clsEventRectsGroupTest, EnabledByTagSwitchesOneGroup) {
-    rects.EnabledByTag(QStringLiteral("selectionitem"), false);
+    rects.EnabledByTag(items, false);
     for (const auto& rect : rects) {
         EXPECT_EQ(rect->Enabled, rect->TagName == menu) << rect->ID();
     }
-    rects.EnabledByTag(QStringLiteral("selectionitem"), true);
-    EXPECT_TRUE(rects.Item(4)->Enabled);
-}
-
-TEST_F(clsEventRectsGroupTest, GetRectByTagFindsTheFirstMatchInInsertionOrder) {
-    EXPECT_EQ(rects.GetRectByTag(menu, 2)->ID(), 3);
-    EXPECT_EQ(rects.GetRectByTag(QStringLiteral("selectionitem"), 1)->ID(), 4);
-    EXPECT_EQ(rects.GetRectByTag(menu, 7), nullptr);
-    EXPECT_EQ(rects.GetRectByTag(QStringLiteral("other")), nullptr);
-}
-
-TEST_F(clsEventRectsGroupTest, GetRectByTagWithMinusOneTakesTheFirstOfTheGroupWhateverItsTag) {
+    // Tag -1 takes the first of the group whatever its tag.
     rects.Remove(0);
     EXPECT_EQ(rects.GetRectByTag(menu)->ID(), 1);
-    EXPECT_EQ(rects.GetRectByTag(menu)->Tag, 1);
+    rects.RemoveByTag(menu);
+    rects.RemoveByTag(u"nothing"_s);
+    EXPECT_EQ(IDs(rects), (std::vector<std::int32_t>{2, 4}));
 }
 
-// ---- hit tests
+// ---- hit tests and keyboard order
 
-TEST(clsEventRectsHitTest, TheLaterRectangleWinsWhereRectanglesOverlap) {
+TEST(clsEventRectsTest, TheLaterEnabledRectangleSensingTheButtonWins) {
     clsEventRects rects;
-    const auto under = AddAt(rects, QStringLiteral("g"), 0, 0, 100, 100);
-    const auto over = AddAt(rects, QStringLiteral("g"), 50, 50, 100, 100);
+    const auto under = AddAt(rects, 0, 0, 100, 100);
+    const auto over = AddAt(rects, 50, 50, 100, 100);
     EXPECT_EQ(rects.HitRect(75, 75, 1), over);
     EXPECT_EQ(rects.HitRect(25, 25, 1), under);
-    EXPECT_EQ(rects.HitRect(100, 100, 1), over);
+    EXPECT_EQ(rects.HitRect(150, 150, 1), over);
     EXPECT_EQ(rects.HitRect(151, 151, 1), nullptr);
-}
 
-TEST(clsEventRectsHitTest, OnlyRectanglesSensingTheButtonTakePart) {
-    clsEventRects rects;
-    const auto leftOnly = AddAt(rects, QStringLiteral("g"), 0, 0, 10, 10);
-    leftOnly->SetType(true, false, false, false);
-    const auto rightOnly = AddAt(rects, QStringLiteral("g"), 0, 0, 10, 10);
+    const auto rightOnly = AddAt(rects, 0, 0, 10, 10);
     rightOnly->SetType(false, false, false, true);
-    EXPECT_EQ(rects.HitRect(5, 5, clsEventRect::LeftClickBit), leftOnly);
+    const auto leftOnly = AddAt(rects, 0, 0, 10, 10);
+    leftOnly->SetType(true, false, false, false);
     EXPECT_EQ(rects.HitRect(5, 5, clsEventRect::RightClickBit), rightOnly);
-    EXPECT_EQ(rects.HitRect(5, 5, clsEventRect::PointBit), nullptr);
-}
-
-TEST(clsEventRectsHitTest, ADisabledRectangleLetsTheOneBelowBeHit) {
-    clsEventRects rects;
-    const auto under = AddAt(rects, QStringLiteral("g"), 0, 0, 10, 10);
-    const auto over = AddAt(rects, QStringLiteral("g"), 0, 0, 10, 10);
-    over->Enabled = false;
-    EXPECT_EQ(rects.HitRect(10, 10, 1), under);
+    EXPECT_EQ(rects.HitRect(5, 5, clsEventRect::LeftClickBit), leftOnly);
+    EXPECT_EQ(rects.HitRect(5, 5, clsEventRect::PointBit), under);
+    leftOnly->Enabled = false;
+    EXPECT_EQ(rects.HitRect(5, 5, clsEventRect::LeftClickBit), under);
     under->Enabled = false;
-    EXPECT_EQ(rects.HitRect(10, 10, 1), nullptr);
+    EXPECT_EQ(rects.HitRect(5, 5, clsEventRect::LeftClickBit), nullptr);
 }
 
-TEST(clsEventRectsHitTest, NearestByKBStepsThroughKeysSkippingUnkeyedAndDisabled) {
+TEST(clsEventRectsTest, NearestByKBStepsThroughKeysSkippingUnkeyedAndDisabled) {
     clsEventRects rects;
-    for (const std::int32_t kb : {2, -1, 0, 5, 3}) {
-        rects.Add(0, QStringLiteral("g"))->KB = kb;
+    for (const std::int32_t kb : {2, -1, 0, 5, 3, 2}) {
+        rects.Add(0, u"g"_s)->KB = kb;
     }
     rects.Item(4)->Enabled = false;  // KB 3
+    const auto firstTwo = rects.Item(0);
     EXPECT_EQ(rects.NearestByKB(-1, true)->KB, 0);
-    EXPECT_EQ(rects.NearestByKB(0, true)->KB, 2);
+    EXPECT_EQ(rects.NearestByKB(0, true), firstTwo);  // the earlier of equal keys
     EXPECT_EQ(rects.NearestByKB(2, true)->KB, 5);
     EXPECT_EQ(rects.NearestByKB(5, true), nullptr);
-    EXPECT_EQ(rects.NearestByKB(5, false)->KB, 2);
+    EXPECT_EQ(rects.NearestByKB(5, false), firstTwo);
     EXPECT_EQ(rects.NearestByKB(0, false), nullptr);
 }
 
-TEST(clsEventRectsHitTest, NearestByKBTakesTheEarlierOfEqualKeys) {
-    clsEventRects rects;
-    const auto first = rects.Add(0, QStringLiteral("g"));
-    first->KB = 1;
-    rects.Add(0, QStringLiteral("g"))->KB = 1;
-    EXPECT_EQ(rects.NearestByKB(0, true), first);
-    EXPECT_EQ(rects.NearestByKB(2, false), first);
-}
+// ---- debug listing and save data
 
-// ---- debug listing
-
-TEST(clsEventRectsShowTest, ListsEveryRectangleWithItsSenseLettersInLRDPOrder) {
-    clsEventRects rects;
-    auto all = rects.Add(3, QStringLiteral("main_menu"));
-    all->Move(10, 20, 30, 40).SetType(true, true, true, true);
-    all->KB = 2;
-    auto off = rects.Add(-4, QStringLiteral("log_move"));
-    off->Move(-5, 0, 5, 6).SetType(false, true, false, true);
-    off->Enabled = false;
-    rects.Add(0, QStringLiteral("%9"))->SetType(false, false, false, false);
-    EXPECT_EQ(
-        rects.ShowAllRectLines(),
-        (QStringList{QStringLiteral("EventRect Info... 3 Rects "),
-                     QStringLiteral("ID=0:(10,20)-(40,60):Tyep='LRDP':Tag=3,'main_menu':KB=2"),
-                     QStringLiteral("(ID=1:(-5,0)-(0,6):Tyep='RP':Tag=-4,'log_move':KB=-1)"),
-                     QStringLiteral("ID=2:(0,0)-(0,0):Tyep='':Tag=0,'%9':KB=-1")}));
-}
-
+// A launcher in debug mode (or not) whose log the tests read.
 class clsEventRectsLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -237,8 +153,7 @@ protected:
     }
     void startLauncher(bool debug) {
         if (debug) {
-            dir.write(QStringLiteral("debug.ini"),
-                      Cp932Codec::encode(QStringLiteral("[debug]\r\n")));
+            dir.write(u"debug.ini"_s, Cp932Codec::encode(u"[debug]\r\n"_s));
         }
         ASSERT_TRUE(launcher.Init());
         ASSERT_EQ(launcher.IsDebugMode(), debug);
@@ -249,167 +164,123 @@ protected:
     clsLaunch launcher;
 };
 
-TEST_F(clsEventRectsLogTest, ShowAllRectWritesTheListingInDebugMode) {
+TEST_F(clsEventRectsLogTest, DebugModeLogsEveryRectangleWithItsSenseLettersInLRDPOrder) {
     startLauncher(true);
     clsEventRects rects;
-    rects.Add(1, QStringLiteral("g"))->Move(1, 2, 3, 4);
+    auto all = rects.Add(3, u"main_menu"_s);
+    all->Move(10, 20, 30, 40).SetType(true, true, true, true);
+    all->KB = 2;
+    auto off = rects.Add(-4, u"log_move"_s);
+    off->Move(-5, 0, 5, 6).SetType(false, true, false, true);
+    off->Enabled = false;
+    rects.Add(0, u"%9"_s)->SetType(false, false, false, false);
+    const QStringList listing{u"EventRect Info... 3 Rects "_s,
+                              u"ID=0:(10,20)-(40,60):Tyep='LRDP':Tag=3,'main_menu':KB=2"_s,
+                              u"(ID=1:(-5,0)-(0,6):Tyep='RP':Tag=-4,'log_move':KB=-1)"_s,
+                              u"ID=2:(0,0)-(0,0):Tyep='':Tag=0,'%9':KB=-1"_s};
+    EXPECT_EQ(rects.ShowAllRectLines(), listing);
     rects.ShowAllRect();
-    EXPECT_TRUE(
-        log().contains(QStringLiteral("EventRect Info... 1 Rects \r\n"
-                                      "ID=0:(1,2)-(4,6):Tyep='LP':Tag=1,'g':KB=-1\r\n")))
-        << log().toStdString();
+    EXPECT_TRUE(log().contains(listing.join(u"\r\n"_s) + u"\r\n"_s)) << log().toStdString();
 }
 
 TEST_F(clsEventRectsLogTest, ShowAllRectIsSilentOutsideDebugMode) {
     startLauncher(false);
     clsEventRects rects;
-    rects.Add(1, QStringLiteral("g"));
+    rects.Add(1, u"g"_s);
     rects.ShowAllRect();
-    EXPECT_FALSE(log().contains(QStringLiteral("EventRect"))) << log().toStdString();
+    EXPECT_FALSE(log().contains(u"EventRect"_s)) << log().toStdString();
 }
 
-// ---- save data
-
-class clsEventRectsSaveTest : public clsEventRectsLogTest {
-protected:
-    void SetUp() override {
-        clsEventRectsLogTest::SetUp();
-        startLauncher(true);
-    }
-};
-
-TEST_F(clsEventRectsSaveTest, SaveWritesTheStoredGroupsInTheirExactForm) {
+TEST_F(clsEventRectsLogTest, SaveWritesTheStoredGroupsInTheirExactFormReplacingEarlierEntries) {
+    startLauncher(true);
     clsEventRects rects;
-    auto button = rects.Add(3, QStringLiteral("gamemode_button"));
+    for (int i = 0; i < 3; ++i) {
+        rects.Add(i, u"gamemode_button"_s);
+    }
+    INISection section;
+    section.SetKeyValue(u"SiteName"_s, u"school"_s);
+    rects.SaveStatus(section);
+    rects.Clear();
+    auto button = rects.Add(3, u"gamemode_button"_s);
     button->Move(10, 20, 30, 40).SetType(true, true, false, false);
-    button->Text1 = QStringLiteral("face");
-    button->Text2 = QStringLiteral("hover");
-    button->Text3 = QStringLiteral("story.jump");
-    rects.Add(0, QStringLiteral("wndbutton"))->Move(1, 1, 1, 1);
-    rects.Add(1, QStringLiteral("selectionitem"));
-    auto panel = rects.Add(-2, QStringLiteral("repmode_panel"));
+    button->Text1 = u"face"_s;
+    button->Text2 = u"hover"_s;
+    button->Text3 = u"story.jump"_s;
+    rects.Add(0, u"wndbutton"_s)->Move(1, 1, 1, 1);
+    rects.Add(1, u"selectionitem"_s);
+    auto panel = rects.Add(-2, u"repmode_panel"_s);
     panel->Move(-1, -2, 3, 4).SetType(false, false, true, true);
     panel->Enabled = false;
     panel->KB = 7;
-    panel->Text4 = QStringLiteral("ｼｰﾝ①");
-    INISection section;
+    panel->Text4 = u"ｼｰﾝ①"_s;
     rects.SaveStatus(section);
-    EXPECT_EQ(KeyLines(section),
-              (QStringList{QStringLiteral("ER000=5,3,gamemode_button,True,-1,10,20,40,60,hover,"
-                                          "story.jump,,face"),
-                           QStringLiteral("ER001=10,-2,repmode_panel,False,7,-1,-2,2,2,,,ｼｰﾝ①,"),
-                           QStringLiteral("ERCount=2")}));
+    EXPECT_EQ(
+        KeyLines(section),
+        (QStringList{u"SiteName=school"_s,
+                     u"ER000=5,3,gamemode_button,True,-1,10,20,40,60,hover,story.jump,,face"_s,
+                     u"ER001=10,-2,repmode_panel,False,7,-1,-2,2,2,,,ｼｰﾝ①,"_s, u"ERCount=2"_s}));
 }
 
-TEST_F(clsEventRectsSaveTest, SavingAgainReplacesTheEntriesWrittenBefore) {
-    clsEventRects rects;
-    for (int i = 0; i < 3; ++i) {
-        rects.Add(i, QStringLiteral("g"));
-    }
+TEST_F(clsEventRectsLogTest, LoadRestoresEveryStoredFieldUnderFreshIdsAndSavesItBackAlike) {
+    startLauncher(true);
     INISection section;
-    section.SetKeyValue(QStringLiteral("SiteName"), QStringLiteral("school"));
-    rects.SaveStatus(section);
-    rects.RemoveByTag(QStringLiteral("g"));
-    rects.Add(9, QStringLiteral("h"));
-    rects.SaveStatus(section);
-    EXPECT_EQ(KeyLines(section), (QStringList{QStringLiteral("SiteName=school"),
-                                              QStringLiteral("ER000=5,9,h,True,-1,0,0,0,0,,,,"),
-                                              QStringLiteral("ERCount=1")}));
-}
-
-TEST_F(clsEventRectsSaveTest, LoadRestoresEveryStoredFieldUnderFreshIds) {
-    clsEventRects saved;
-    saved.Add(0, QStringLiteral("wndbutton"));
-    auto button = saved.Add(3, QStringLiteral("gamemode_button"));
-    button->Move(10, 20, 30, 40).SetType(true, false, true, false);
-    button->KB = 4;
-    button->Enabled = false;
-    button->FilmID = 77;
-    button->Text1 = QStringLiteral("a,b");
-    button->Text2 = QStringLiteral("t2");
-    button->Text3 = QStringLiteral("t3");
-    button->Text4 = QStringLiteral("t4");
-    saved.Add(5, QStringLiteral("other"))->Move(-3, -4, 1, 1);
-    INISection section;
-    saved.SaveStatus(section);
-
+    section.SetText(
+        u"ER000=9,3,gamemode_button,False,4,10,20,40,60,t2,t3,t4,a,b\r\n"
+        "ER001=5,5,other,True,-1,-3,-4,-2,-3,,,,\r\nERCount=2"_s);
     clsEventRects loaded;
-    loaded.Add(0, QStringLiteral("stale"));
+    loaded.Add(0, u"stale"_s);
     loaded.LoadStatus(section);
-    ASSERT_EQ(loaded.Count(), 2);
     EXPECT_EQ(IDs(loaded), (std::vector<std::int32_t>{0, 1}));
     const auto& back = *loaded.Item(0);
-    EXPECT_EQ(back.Tag, 3);
-    EXPECT_EQ(back.TagName, QStringLiteral("gamemode_button"));
-    EXPECT_EQ(back.Type, 9);
-    EXPECT_FALSE(back.Enabled);
-    EXPECT_EQ(back.KB, 4);
-    EXPECT_EQ(back.Left, 10);
-    EXPECT_EQ(back.Top, 20);
-    EXPECT_EQ(back.Right, 40);
-    EXPECT_EQ(back.Bottom, 60);
-    EXPECT_EQ(back.FilmID, -1);  // films are rebuilt, not stored
-    EXPECT_EQ(back.Text1, QStringLiteral("a,b"));
-    EXPECT_EQ(back.Text2, QStringLiteral("t2"));
-    EXPECT_EQ(back.Text3, QStringLiteral("t3"));
-    EXPECT_EQ(back.Text4, QStringLiteral("t4"));
+    EXPECT_EQ(std::vector<std::int32_t>({back.Type, back.Tag, back.Enabled, back.KB, back.Left,
+                                         back.Top, back.Right, back.Bottom}),
+              std::vector<std::int32_t>({9, 3, false, 4, 10, 20, 40, 60}));
+    EXPECT_EQ(QStringList({back.TagName, back.Text1, back.Text2, back.Text3, back.Text4}),
+              QStringList({"gamemode_button", "a,b", "t2", "t3", "t4"}));
     EXPECT_EQ(loaded.Item(1)->Left, -3);
-
     INISection again;
     loaded.SaveStatus(again);
-    EXPECT_EQ(again.Text(), section.Text());
+    EXPECT_EQ(KeyLines(again), KeyLines(section));
 }
 
-TEST_F(clsEventRectsSaveTest, OnlyTheWordFalseInAnyCaseDisables) {
+TEST_F(clsEventRectsLogTest, DamagedEntriesAreLoggedAndSkippedAndOnlyFalseDisables) {
+    startLauncher(true);
     INISection section;
     section.SetText(
-        QStringLiteral("ER000=5,0,g,FALSE,-1,0,0,0,0,,,,\r\n"
-                       "ER001=5,1,g,0,-1,0,0,0,0,,,,\r\n"
-                       "ER002=5,2,g,,-1,0,0,0,0,,,,\r\n"
-                       "ERCount=3"));
+        u"ER000=5,0,off,FALSE,-1,0,0,0,0,,,,\r\n"
+        "ER001=5,1,short,True\r\n"
+        "ER002=5,2,zero,0,-1,1,2,3,4,,,,\r\n"
+        "ER003=5,x,letters,True,-1,1,2,3,4,,,,\r\n"
+        "ER004=5,4,blank,,-1,0,0,0,0,,,,\r\n"
+        "ER006=5,6,beyond,True,-1,1,2,3,4,,,,\r\n"
+        "ERCount=6"_s);
     clsEventRects rects;
     rects.LoadStatus(section);
-    ASSERT_EQ(rects.Count(), 3);
-    EXPECT_FALSE(rects.Item(0)->Enabled);
-    EXPECT_TRUE(rects.Item(1)->Enabled);
-    EXPECT_TRUE(rects.Item(2)->Enabled);
+    QStringList loaded;
+    for (const auto& rect : rects) {
+        loaded << rect->TagName + (rect->Enabled ? "" : " off");
+    }
+    EXPECT_EQ(loaded, QStringList({"off off", "zero", "blank"}));
+    for (const QString& entry : {u"ER001='5,1,short,True'"_s, u"ER003="_s, u"ER005=''"_s}) {
+        EXPECT_TRUE(log().contains(entry)) << entry.toStdString() << "\n" << log().toStdString();
+    }
 }
 
-TEST_F(clsEventRectsSaveTest, DamagedEntriesAreLoggedAndSkipped) {
+TEST_F(clsEventRectsLogTest, TheCountLoadsNoMoreThanIsThereAndNoCountNothing) {
+    startLauncher(true);
     INISection section;
-    section.SetText(
-        QStringLiteral("ER000=5,0,short,True\r\n"
-                       "ER001=5,1,good,True,-1,1,2,3,4,,,,\r\n"
-                       "ER002=5,x,letters,True,-1,1,2,3,4,,,,\r\n"
-                       "ER004=5,4,beyond,True,-1,1,2,3,4,,,,\r\n"
-                       "ERCount=4"));
+    section.SetText(u"SiteName=x"_s);
     clsEventRects rects;
+    rects.Add(0, u"g"_s);
     rects.LoadStatus(section);
-    ASSERT_EQ(rects.Count(), 1);
-    EXPECT_EQ(rects.Item(0)->TagName, QStringLiteral("good"));
-    EXPECT_TRUE(log().contains(QStringLiteral("ER000='5,0,short,True'"))) << log().toStdString();
-    EXPECT_TRUE(log().contains(QStringLiteral("ER002="))) << log().toStdString();
-    EXPECT_TRUE(log().contains(QStringLiteral("ER003=''"))) << log().toStdString();
-}
+    EXPECT_EQ(rects.Count(), 0);
+    EXPECT_FALSE(log().contains(u"EventRect"_s)) << log().toStdString();
 
-TEST_F(clsEventRectsSaveTest, ACountBeyondTheSectionOrUnreadableLoadsNoMoreThanIsThere) {
-    INISection section;
-    section.SetText(QStringLiteral("ER000=5,0,g,True,-1,0,0,0,0,,,,\r\nERCount=2147483647"));
-    clsEventRects rects;
+    section.SetText(u"ER000=5,0,g,True,-1,0,0,0,0,,,,\r\nERCount=2147483647"_s);
     rects.LoadStatus(section);
     EXPECT_EQ(rects.Count(), 1);
-    section.SetKeyValue(QStringLiteral("ERCount"), QStringLiteral("many"));
+    section.SetKeyValue(u"ERCount"_s, u"many"_s);
     rects.LoadStatus(section);
     EXPECT_EQ(rects.Count(), 0);
-    EXPECT_TRUE(log().contains(QStringLiteral("ERCount 'many'"))) << log().toStdString();
-}
-
-TEST_F(clsEventRectsSaveTest, ASectionWithoutRectanglesLoadsEmptyWithoutComplaint) {
-    INISection section;
-    section.SetText(QStringLiteral("SiteName=x"));
-    clsEventRects rects;
-    rects.Add(0, QStringLiteral("g"));
-    rects.LoadStatus(section);
-    EXPECT_EQ(rects.Count(), 0);
-    EXPECT_FALSE(log().contains(QStringLiteral("EventRect"))) << log().toStdString();
+    EXPECT_TRUE(log().contains(u"ERCount 'many'"_s)) << log().toStdString();
 }

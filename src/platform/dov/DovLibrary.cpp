@@ -3,13 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/log.h>
-}
-
 #include "platform/dov/DovAudioDevice.h"
-#include "platform/dov/DovMovie.h"
 
 namespace {
 
@@ -64,7 +58,10 @@ qint64 msOfFrames(std::int64_t frames) {
 DovLibrary::DovLibrary(Clock& clock) : DovLibrary(clock, Options{}) {}
 
 DovLibrary::DovLibrary(Clock& clock, Options options)
-    : clock_(clock), options_(std::move(options)) {}
+    : DovLibrary(clock, std::move(options), QString()) {}
+
+DovLibrary::DovLibrary(Clock& clock, Options options, QString mediaPlugin)
+    : clock_(clock), options_(std::move(options)), codecs_(std::move(mediaPlugin)) {}
 
 DovLibrary::~DovLibrary() {
     TerminateDov();
@@ -80,13 +77,6 @@ std::int32_t DovLibrary::InitializeDov() {
         extendedError1_ = 0;
         extendedError2_ = 0;
         return fail(kDovErrAlreadyInitialized);
-    }
-    // Damaged data is reported through results; the decoders' own chatter is not wanted.
-    av_log_set_level(AV_LOG_FATAL);
-    if (avcodec_find_decoder(AV_CODEC_ID_VORBIS) == nullptr) {
-        extendedError1_ = kStepDecoder;
-        extendedError2_ = AV_CODEC_ID_VORBIS;
-        return fail(kDovErrNoDecoder);
     }
     mixer_ = std::make_unique<DovMixer>();
     const std::int32_t output = startOutput();
@@ -371,7 +361,7 @@ std::int64_t DovLibrary::framesOf(qint64 ms) const {
 }
 
 void DovLibrary::post(DovMixer::Op op, std::int32_t voice, std::int64_t value,
-                      std::unique_ptr<DovDecoder> source) {
+                      std::unique_ptr<DovSoundSource> source) {
     DovMixer::Command command;
     command.op = op;
     command.voice = voice;
@@ -469,7 +459,13 @@ std::int32_t DovLibrary::prepare(std::int32_t handle, Sound& sound) {
         lastMediaError_ = QStringLiteral("no data");
         return fail(kDovErrNoData);
     }
-    std::unique_ptr<DovDecoder> decoder = DovDecoder::fromMemory(sound.buffer, lastMediaError_);
+    DovCodecs* codecs = codecs_.codecs(lastMediaError_);
+    if (codecs == nullptr) {
+        post(DovMixer::Op::Source, handle);
+        return fail(kDovErrNoDecoder);
+    }
+    std::unique_ptr<DovSoundSource> decoder =
+        codecs->soundFromMemory(sound.buffer, lastMediaError_);
     if (!decoder) {
         post(DovMixer::Op::Source, handle);
         return fail(kDovErrUndecodable);
@@ -553,11 +549,15 @@ std::int32_t DovLibrary::dshowPlay(const QString& path) {
     sync();
     closeMovie();
     lastMediaError_.clear();
+    DovCodecs* codecs = codecs_.codecs(lastMediaError_);
+    if (codecs == nullptr) {
+        return fail(kDovErrNoDecoder);
+    }
     QString pictureError;
     QString soundError;
     auto movie = std::make_unique<Movie>();
-    movie->picture = DovMovie::open(path, pictureError);
-    std::unique_ptr<DovDecoder> sound = DovDecoder::fromFile(path, soundError);
+    movie->picture = codecs->movieFromFile(path, pictureError);
+    std::unique_ptr<DovSoundSource> sound = codecs->soundFromFile(path, soundError);
     if (!movie->picture && !sound) {
         lastMediaError_ = pictureError;
         return fail(kDovErrMovieUnplayable);
@@ -655,7 +655,7 @@ void DovLibrary::scheduleMovieTick() {
 
 bool DovLibrary::movieEnded() {
     const qint64 elapsed = clock_.now() - movie_->startedAt;
-    const DovMovie* picture = movie_->picture.get();
+    const DovMoviePicture* picture = movie_->picture.get();
     const bool pictureDone =
         picture == nullptr || (picture->pictureEnded() && elapsed >= picture->endMs());
     const bool soundDone = !movie_->hasSound || movie_->soundMs < 0 || elapsed >= movie_->soundMs;

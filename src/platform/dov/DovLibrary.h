@@ -10,11 +10,11 @@
 #include <memory>
 #include <vector>
 
+#include "platform/dov/DovCodecsLoader.h"
 #include "platform/dov/DovMixer.h"
 #include "platform/os/Clock.h"
 
 class DovAudioDevice;
-class DovMovie;
 
 // The sound and movie library: sound objects playing on one audio output and
 // movies shown in a video window, addressed through numbered properties and
@@ -28,6 +28,10 @@ class DovMovie;
 // call, and by AdvanceMix), so a headless run sounds, and ends, the same every
 // time. With the real clock SDL's audio thread mixes; this thread never waits
 // for it.
+//
+// The decoders are loaded by the first prepare or movie, not at start-up; when
+// they cannot be loaded, those calls fail with kDovErrNoDecoder and the reason
+// in LastMediaError.
 class DovLibrary {
 public:
     // Error numbers.
@@ -105,6 +109,8 @@ public:
 
     explicit DovLibrary(Clock& clock);
     DovLibrary(Clock& clock, Options options);
+    // Takes the decoders from the media plugin at that path instead of the usual places.
+    DovLibrary(Clock& clock, Options options, QString mediaPlugin);
     // Terminates the library when it is still running.
     ~DovLibrary();
     DovLibrary(const DovLibrary&) = delete;
@@ -168,7 +174,7 @@ private:
     };
 
     struct Movie {
-        std::unique_ptr<DovMovie> picture;  // null for a movie with sound only
+        std::unique_ptr<DovMoviePicture> picture;  // null for a movie with sound only
         bool hasSound = false;
         qint64 soundMs = -1;  // -1 when unknown
         qint64 startedAt = 0;
@@ -182,7 +188,7 @@ private:
     Sound* usable(std::int32_t handle, std::int32_t& error);
     void sync();
     void post(DovMixer::Op op, std::int32_t voice, std::int64_t value = 0,
-              std::unique_ptr<DovDecoder> source = nullptr);
+              std::unique_ptr<DovSoundSource> source = nullptr);
     void postSettings(std::int32_t handle, const Sound& sound);
     std::int64_t framesOf(qint64 ms) const;
     bool isPlaying(Sound& sound);
@@ -204,6 +210,9 @@ private:
 
     Clock& clock_;
     Options options_;
+    // Loaded by the first sound or movie; declared first of the media members
+    // so the decoders it made are gone before it is.
+    DovCodecsLoader codecs_;
     bool initialized_ = false;
     qint64 origin_ = 0;
     mutable std::int32_t lastError_ = kDovSuccess;

@@ -34,13 +34,13 @@ void DovMixer::takePosted() {
 }
 
 void DovMixer::releaseRetired() {
-    std::vector<std::unique_ptr<DovDecoder>> released;
+    std::vector<std::unique_ptr<DovSoundSource>> released;
     const std::lock_guard guard(lock_);
     released.swap(retired_);
     retired_.reserve(16);
 }
 
-void DovMixer::retire(std::unique_ptr<DovDecoder> decoder) {
+void DovMixer::retire(std::unique_ptr<DovSoundSource> decoder) {
     if (decoder) {
         const std::lock_guard guard(lock_);
         retired_.push_back(std::move(decoder));

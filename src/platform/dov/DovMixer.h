@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/dov/DovDecoder.h"
+#include "platform/dov/DovSoundSource.h"
 
 // Mixes the playing voices into 44.1 kHz stereo float frames.
 //
@@ -20,7 +20,7 @@
 // frame, so the result never depends on how the rendering is cut up).
 class DovMixer {
 public:
-    static constexpr int kRate = DovDecoder::kRate;
+    static constexpr int kRate = DovSoundSource::kRate;
     static constexpr int kChannels = 2;
     // Frames decoded at a time.
     static constexpr int kBlock = 256;
@@ -45,7 +45,7 @@ public:
         int voice = 0;
         std::int64_t value = 0;
         std::int64_t atFrame = 0;  // used by renderUntil only
-        std::unique_ptr<DovDecoder> source;
+        std::unique_ptr<DovSoundSource> source;
     };
 
     DovMixer();
@@ -74,7 +74,7 @@ public:
 
 private:
     struct Voice {
-        std::unique_ptr<DovDecoder> decoder;
+        std::unique_ptr<DovSoundSource> decoder;
         std::int64_t lengthFrames = -1;
         bool playing = false;
         bool fresh = false;         // nothing mixed since the play started
@@ -104,7 +104,7 @@ private:
     void takePosted();
     void apply(Command& command);
     void applyPlay(Voice& voice, std::int64_t fadeInFrames);
-    void retire(std::unique_ptr<DovDecoder> decoder);
+    void retire(std::unique_ptr<DovSoundSource> decoder);
     void mixBlock(float* out, int frames);
     void mixVoice(Voice& voice, float* out, int frames);
     int readVoice(Voice& voice, int frames);
@@ -117,8 +117,8 @@ private:
     static void retarget(Voice& voice, bool glide);
 
     std::mutex lock_;
-    std::deque<Command> posted_;                        // guarded by lock_
-    std::vector<std::unique_ptr<DovDecoder>> retired_;  // guarded by lock_
+    std::deque<Command> posted_;                            // guarded by lock_
+    std::vector<std::unique_ptr<DovSoundSource>> retired_;  // guarded by lock_
 
     std::deque<Command> due_;
     std::map<int, Voice> voices_;

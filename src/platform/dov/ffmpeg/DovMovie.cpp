@@ -1,6 +1,6 @@
-#include "platform/dov/DovMovie.h"
+#include "platform/dov/ffmpeg/DovMovie.h"
 
-#include "platform/dov/DovDecoder.h"
+#include "platform/dov/ffmpeg/DovDecoder.h"
 
 #include <algorithm>
 

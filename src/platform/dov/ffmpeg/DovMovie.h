@@ -6,37 +6,37 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/dov/DovMoviePicture.h"
+
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
 
-// The picture of a movie, decoded frame by frame as its time comes. Times are
-// milliseconds since the movie started; whoever owns the movie asks for the
-// frames due at a time, so the pictures follow the engine's clock. Frames are
+// The picture of a movie, decoded frame by frame as its time comes. Frames are
 // scaled to fit the target size, keeping their shape, on black.
-class DovMovie {
+class DovMovie : public DovMoviePicture {
 public:
     // Null, with the reason, when the file has no picture that can be decoded.
     static std::unique_ptr<DovMovie> open(const QString& path, QString& error);
-    ~DovMovie();
+    ~DovMovie() override;
     DovMovie(const DovMovie&) = delete;
     DovMovie& operator=(const DovMovie&) = delete;
 
     // The size frames are delivered at; an empty size gives the movie's own size.
-    void setTarget(QSize size) { target_ = size; }
+    void setTarget(QSize size) override { target_ = size; }
     QSize sourceSize() const;
 
     // Decodes every frame due at `elapsedMs`; true when the newest of them became
     // the current frame.
-    bool advanceTo(qint64 elapsedMs);
-    const QImage& currentFrame() const { return current_; }
+    bool advanceTo(qint64 elapsedMs) override;
+    const QImage& currentFrame() const override { return current_; }
     // When the next frame is due, -1 after the last one.
-    qint64 nextDueMs() const;
+    qint64 nextDueMs() const override;
     // True once the last frame has been decoded; then endMs() is when it ends.
-    bool pictureEnded() const { return ended_; }
-    qint64 endMs() const { return endMs_; }
+    bool pictureEnded() const override { return ended_; }
+    qint64 endMs() const override { return endMs_; }
     int decodedFrames() const { return decodedFrames_; }
 
 private:

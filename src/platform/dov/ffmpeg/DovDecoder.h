@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/dov/DovSoundSource.h"
+
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
@@ -18,7 +20,7 @@ struct SwrContext;
 // stereo. Besides the compressed data only a fixed decode buffer is held, so a
 // long piece of music costs its file size, not its decoded size.
 // One thread at a time uses a decoder.
-class DovDecoder {
+class DovDecoder : public DovSoundSource {
 public:
     enum class PacketResult { Sent, Rejected, InputEnded };
     // Reads packets until one of the stream is sent to the codec; at the end of
@@ -26,30 +28,28 @@ public:
     static PacketResult FeedPacket(AVFormatContext* format, AVCodecContext* codec, AVPacket* packet,
                                    int stream, bool& ended);
 
-    static constexpr int kRate = 44100;
-
     // A sound held in memory, in any audio container and codec the decoders know.
     // Null, with the reason, when it cannot be played.
     static std::unique_ptr<DovDecoder> fromMemory(const QByteArray& bytes, QString& error);
     // The first audio stream of a file: the sound of a movie.
     static std::unique_ptr<DovDecoder> fromFile(const QString& path, QString& error);
 
-    ~DovDecoder();
+    ~DovDecoder() override;
     DovDecoder(const DovDecoder&) = delete;
     DovDecoder& operator=(const DovDecoder&) = delete;
 
-    int channels() const { return channels_; }
+    int channels() const override { return channels_; }
     // The length in frames at kRate, -1 when the stream does not tell it (sounds
     // in memory are then measured once by decoding). Exact for Ogg streams.
-    std::int64_t lengthFrames() const { return lengthFrames_; }
+    std::int64_t lengthFrames() const override { return lengthFrames_; }
 
     // Fills `out` with up to `frames` interleaved frames; fewer only at the end of
     // the sound (a damaged or truncated stream ends where it breaks).
-    int read(float* out, int frames);
+    int read(float* out, int frames) override;
     // Back to the first sample. False when the input cannot be read again.
-    bool rewind();
+    bool rewind() override;
     // Reads and drops frames; the number there were.
-    std::int64_t skip(std::int64_t frames);
+    std::int64_t skip(std::int64_t frames) override;
 
 private:
     DovDecoder() = default;
