@@ -240,7 +240,10 @@ std::optional<qint64> startUntilFirstFrame(benchmark::State& state, PlayerRun& r
     return *frameMs - startMs;
 }
 
-void BM_ProgramFirstFrame(benchmark::State& state) {
+// For each iteration: a fresh program that has shown its first picture, handed to
+// `measure` with the time that took; `measure` returns false to stop.
+template <typename Measure>
+void forEachStartedRun(benchmark::State& state, Measure measure) {
     BenchDisplay display;
     if (!display.open()) {
         state.SkipWithError(display.errorText().c_str());
@@ -249,28 +252,25 @@ void BM_ProgramFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         PlayerRun run(display.name());
         const std::optional<qint64> elapsedMs = startUntilFirstFrame(state, run);
-        if (!elapsedMs) {
+        if (!elapsedMs || !measure(run, *elapsedMs)) {
             break;
         }
-        state.SetIterationTime(static_cast<double>(*elapsedMs) / 1000.0);
         run.stop();
     }
+}
+
+void BM_ProgramFirstFrame(benchmark::State& state) {
+    forEachStartedRun(state, [&state](PlayerRun&, qint64 elapsedMs) {
+        state.SetIterationTime(static_cast<double>(elapsedMs) / 1000.0);
+        return true;
+    });
 }
 BENCHMARK(BM_ProgramFirstFrame)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // Resident memory one second after the first picture, then the CPU the program
 // uses over ten seconds of waiting for a click.
 void BM_ProgramIdleAfterStart(benchmark::State& state) {
-    BenchDisplay display;
-    if (!display.open()) {
-        state.SkipWithError(display.errorText().c_str());
-        return;
-    }
-    for (auto _ : state) {
-        PlayerRun run(display.name());
-        if (!startUntilFirstFrame(state, run)) {
-            break;
-        }
+    forEachStartedRun(state, [&state](PlayerRun& run, qint64) {
         QThread::msleep(kSettleMs);
         const auto rssKiB = statusKiB(run.pid(), "VmRSS");
         const auto hwmKiB = statusKiB(run.pid(), "VmHWM");
@@ -282,15 +282,15 @@ void BM_ProgramIdleAfterStart(benchmark::State& state) {
         const double windowSeconds = static_cast<double>(window.elapsed()) / 1000.0;
         if (run.exited() || !rssKiB || !hwmKiB || !ticksBefore || !ticksAfter) {
             state.SkipWithError("the program ended during the idle window");
-            break;
+            return false;
         }
         const double cpuSeconds = static_cast<double>(*ticksAfter - *ticksBefore) /
                                   static_cast<double>(sysconf(_SC_CLK_TCK));
         state.counters["RSS_MiB"] = *rssKiB / kKiBPerMiB;
         state.counters["HWM_MiB"] = *hwmKiB / kKiBPerMiB;
         state.counters["idle_CPU_pct"] = 100.0 * cpuSeconds / windowSeconds;
-        run.stop();
-    }
+        return true;
+    });
 }
 BENCHMARK(BM_ProgramIdleAfterStart)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 

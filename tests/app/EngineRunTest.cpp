@@ -183,6 +183,19 @@ TEST_F(EngineRun, QuickSaveRotatesThreeSlots) {
     EXPECT_EQ(events().filter("msgbox").size(), 0);
 }
 
+TEST_F(EngineRun, QuickLoadFromTheTitleGoesToTheGameAndAsksThere) {
+    copyGame();
+    play(0,
+         "wait 10\nmenu file!qload\nwait 10\nmenu file!qsave\nwait 10\nmenu file!qload\n"
+         "wait 500\nanswer no\nmenu file!qload\nwait 10\nanswer yes\nmenu file!qload\n"
+         "wait 500\n");
+    // The first load finds nothing; the title loads without asking; the game asks.
+    EXPECT_TRUE(inOrder({"mode 1 1", "mode 2 7", "msgbox \"クイックロードを行いますか。\" -> no",
+                         "msgbox \"クイックロードを行いますか。\" -> yes", "exit 0"}));
+    EXPECT_EQ(count("mode 2 7"), 1);
+    EXPECT_EQ(events().filter("msgbox").size(), 2);
+}
+
 TEST_F(EngineRun, CloseRequestedTwiceShutsDownOnce) {
     copyGame();
     play(0, "wait 20\nmenu file!exit\nmenu file!exit\nquit\n");

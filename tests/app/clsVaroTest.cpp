@@ -34,6 +34,7 @@ protected:
         App().AppDir = dir.path();
         App().SaveDir = dir.file("savedata");
         App().EngineClosing = false;
+        prepareGame();
         ASSERT_TRUE(player.launcher.Init());
         player.launcher.OpenVaro();
         ASSERT_NE(player.launcher.Varo(), nullptr);
@@ -52,6 +53,13 @@ protected:
         App().Varo = nullptr;
         App().EngineClosing = false;
         App().ResetSwitchesAndFolders();
+    }
+
+    // Changes the game folder before the engine starts.
+    virtual void prepareGame() {}
+    // Replaces one line of the system information.
+    void replaceInSystemInfo(const QByteArray& from, const QByteArray& to) {
+        dir.write("SystemInfo.ini", dir.read("SystemInfo.ini").replace(from, to));
     }
 
     clsVaro& varo() { return *player.launcher.Varo(); }
@@ -222,4 +230,26 @@ TEST_F(clsVaroTest, ClosingTheWindowShutsTheEngineDownAndStoresThePlacement) {
     ASSERT_TRUE(settings.Init(info));
     EXPECT_EQ(settings.StringVal(QStringLiteral("Pos")), position);
     EXPECT_FALSE(settings.BoolVal(QStringLiteral("FullMode")));
+}
+
+namespace {
+
+class clsVaroFullScreenStart : public clsVaroTest {
+protected:
+    void prepareGame() override { replaceInSystemInfo("StartScreenMode=1", "StartScreenMode=2"); }
+};
+
+}  // namespace
+
+TEST_F(clsVaroFullScreenStart, StartsInFullScreenWhenAScreenExists) {
+    ASSERT_TRUE(App().FullScreenAvailable);
+    EXPECT_EQ(varo().GameView().ScreenMode(), clsGameView::kScreenFull);
+    // Closing stores that the run ended in full screen.
+    player.launcher.CloseVaro();
+    pumpFor(10);
+    Configuration settings;
+    INIFile info;
+    info.SetText(QStringLiteral("[Config]\r\nFullMode=False\r\n"));
+    ASSERT_TRUE(settings.Init(info));
+    EXPECT_TRUE(settings.BoolVal(QStringLiteral("FullMode")));
 }
