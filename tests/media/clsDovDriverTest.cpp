@@ -5,6 +5,7 @@
 #include <QDir>
 #include <cmath>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "DovTestMedia.h"
@@ -17,9 +18,9 @@
 #include "platform/Platform.h"
 #include "platform/os/VirtualClock.h"
 
-namespace {
+using namespace Qt::StringLiterals;
 
-using Lib = DovLibrary;
+namespace {
 
 const QByteArray& tone(int ms) {
     static std::map<int, QByteArray> cache;
@@ -39,6 +40,13 @@ float rms(const std::vector<float>& out, int channel, std::size_t from, std::siz
     return static_cast<float>(std::sqrt(sum / static_cast<double>(to - from)));
 }
 
+// Hooks whose system information gives this BGMFadeTime, or none.
+clsDovDriver::Hooks fadeTime(std::optional<std::int32_t> ms) {
+    clsDovDriver::Hooks hooks;
+    hooks.bgmFadeTime = [ms] { return ms; };
+    return hooks;
+}
+
 class clsDovDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -49,15 +57,12 @@ protected:
         App().platform = platform.get();
         App().Launcher = &launcher;
         App().WorkspaceDir = dir.path();
-        App().MovieDir = dir.path() + QStringLiteral("/movie");
+        App().MovieDir = dir.path() + u"/movie"_s;
         App().SoundFileMode = true;
-        for (const auto& [name, ms] : std::map<QString, int>{{QStringLiteral("bgm01"), 60000},
-                                                             {QStringLiteral("bgm02"), 60000},
-                                                             {QStringLiteral("bgm03"), 60000},
-                                                             {QStringLiteral("Jingle"), 3000},
-                                                             {QStringLiteral("click"), 200},
-                                                             {QStringLiteral("v001"), 1500},
-                                                             {QStringLiteral("v002"), 2500}}) {
+        const std::pair<QString, int> sounds[] = {
+            {u"bgm01"_s, 60000}, {u"bgm02"_s, 60000}, {u"bgm03"_s, 60000}, {u"Jingle"_s, 3000},
+            {u"click"_s, 200},   {u"v001"_s, 1500},   {u"v002"_s, 2500}};
+        for (const auto& [name, ms] : sounds) {
             Sound(name, ms);
         }
     }
@@ -69,34 +74,51 @@ protected:
         App().MovieDir.clear();
     }
 
-    void Sound(const QString& name, int ms) {
-        dir.write(QStringLiteral("sound/") + name + QStringLiteral(".ogg"), tone(ms));
+    std::unique_ptr<clsDovDriver> Start(clsDovDriver::Hooks hooks = {}) {
+        auto dov = std::make_unique<clsDovDriver>(nullptr, std::move(hooks));
+        EXPECT_TRUE(dov->Init());
+        return dov;
     }
+    void Sound(const QString& name, int ms) { dir.write(u"sound/"_s + name + u".ogg"_s, tone(ms)); }
 
-    // The sound and movie events of the trace, without their times.
-    QStringList Events() const {
+    // The sound and movie events of the trace since the last call, without their times
+    // unless asked for.
+    QStringList TakeEvents(bool timed = false) {
         QStringList events;
         for (const QString& line : platform->trace().lines()) {
             const QString event = line.section(QLatin1Char(' '), 1);
-            if (event.startsWith(QStringLiteral("sound ")) ||
-                event.startsWith(QStringLiteral("movie "))) {
-                events.append(event);
+            if (event.startsWith(u"sound "_s) || event.startsWith(u"movie "_s)) {
+                events.append(timed ? line : event);
             }
         }
-        return events;
-    }
-    QStringList TakeEvents() {
-        const QStringList events = Events();
-        const qsizetype seen = seen_;
-        seen_ = events.size();
+        const qsizetype seen = std::exchange(seen_, events.size());
         return events.mid(seen);
     }
     bool Logged(const QString& line) { return launcher.Log().Log().contains(line); }
+    bool LoggedInOrder(const QStringList& lines) {
+        qsizetype at = 0;
+        for (const QString& line : lines) {
+            if ((at = launcher.Log().Log().indexOf(line, at)) < 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+    qsizetype FileLoads(const QString& name) {
+        return launcher.Log().Log().count(u"dov load file '"_s + name + u"' from file"_s);
+    }
+    // Collects the virtual-time mix of the driver's library.
+    void SinkMix(clsDovDriver& dov) {
+        dov.Library().SetMixSink([this](const float* frames, int count) {
+            mix.insert(mix.end(), frames, frames + 2 * count);
+        });
+    }
 
     TempFolder dir;
     clsLaunch launcher;
     VirtualClock* clock = nullptr;
     std::unique_ptr<Platform> platform;
+    std::vector<float> mix;
 
 private:
     qsizetype seen_ = 0;
@@ -104,479 +126,372 @@ private:
 
 }  // namespace
 
-TEST_F(clsDovDriverTest, InitAndReleaseWriteTheirLogLines) {
+TEST_F(clsDovDriverTest, InitAndReleaseLogTheirStepsAndTheFadeTimeComesFromTheHook) {
     {
-        clsDovDriver dov;
-        ASSERT_TRUE(dov.Init());
-        const QString log = launcher.Log().Log();
-        const auto call = log.indexOf(QStringLiteral("  Procedure InitializeDov Call..."));
-        const auto returned = log.indexOf(QStringLiteral("  Procedure InitializeDov Returned."));
-        const auto succeeded =
-            log.indexOf(QStringLiteral("  Initialization of DovDriver Succeeded."));
-        EXPECT_GE(call, 0);
-        EXPECT_LT(call, returned);
-        EXPECT_LT(returned, succeeded);
-        EXPECT_EQ(dov.BGMFadeTime(), 500);
-        EXPECT_EQ(dov.BGMVolume(), 255);
-        EXPECT_EQ(dov.BGMVolumeRate(), 100);
-        EXPECT_FALSE(Logged(QStringLiteral("TerminateDov")));
+        auto dov = Start();
+        EXPECT_TRUE(LoggedInOrder({u"  Procedure InitializeDov Call..."_s,
+                                   u"  Procedure InitializeDov Returned."_s,
+                                   u"  Initialization of DovDriver Succeeded."_s}));
+        EXPECT_FALSE(Logged(u"TerminateDov"_s));
+        EXPECT_EQ(dov->BGMFadeTime(), 500);
     }
-    const QString log = launcher.Log().Log();
-    const auto call = log.indexOf(QStringLiteral("  Procedure TerminateDov Call..."));
-    const auto returned = log.indexOf(QStringLiteral("  Procedure TerminateDov Returned."));
-    const auto done = log.indexOf(QStringLiteral("  Termination of DovDriver Succeeded."));
-    EXPECT_GE(call, 0);
-    EXPECT_LT(call, returned);
-    EXPECT_LT(returned, done);
-}
-
-TEST_F(clsDovDriverTest, AFailedStartKeepsTheFourErrorValues) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    EXPECT_FALSE(dov.Init());
-    EXPECT_EQ(dov.DovLastError(), Lib::kDovErrAlreadyInitialized);
-    EXPECT_EQ(dov.DovDirectXVersion() >> 8, 0x02);
-    EXPECT_EQ(dov.DovExtendedErrorID1(), 0);
-    EXPECT_EQ(dov.DovExtendedErrorID2(), 0);
-}
-
-TEST_F(clsDovDriverTest, BGMFadeTimeComesFromTheSystemInformationWhenGiven) {
-    clsDovDriver::Hooks hooks;
-    hooks.bgmFadeTime = [] { return std::optional<std::int32_t>(800); };
-    clsDovDriver given(nullptr, hooks);
-    ASSERT_TRUE(given.Init());
-    EXPECT_EQ(given.BGMFadeTime(), 800);
-    hooks.bgmFadeTime = [] { return std::optional<std::int32_t>(); };
-    clsDovDriver absent(nullptr, hooks);
-    ASSERT_TRUE(absent.Init());
-    EXPECT_EQ(absent.BGMFadeTime(), 500);
+    EXPECT_TRUE(LoggedInOrder({u"  Procedure TerminateDov Call..."_s,
+                               u"  Procedure TerminateDov Returned."_s,
+                               u"  Termination of DovDriver Succeeded."_s}));
+    EXPECT_EQ(Start(fadeTime(800))->BGMFadeTime(), 800);
+    EXPECT_EQ(Start(fadeTime(std::nullopt))->BGMFadeTime(), 500);
 }
 
 TEST_F(clsDovDriverTest, TheTwoMusicPlayersTakeTurnsAndTheSameTrackIsNotRestarted) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm01"), false, true));
-    EXPECT_EQ(TakeEvents(), QStringList{QStringLiteral("sound play bgm0 bgm01")});
-    EXPECT_EQ(dov.SOLength(), 60000);
+    auto dov = Start();
+    ASSERT_TRUE(dov->PlayBGM(u"bgm01"_s, false, true));
+    EXPECT_EQ(TakeEvents(), QStringList{u"sound play bgm0 bgm01"_s});
+    EXPECT_EQ(dov->SOLength(), 60000);
     clock->sleep(5000);
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm01"), true, true));
+    ASSERT_TRUE(dov->PlayBGM(u"bgm01"_s, true, true));
     EXPECT_EQ(TakeEvents(), QStringList());
     EXPECT_EQ(clock->now(), 5000);  // no fade, no wait
 
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm02"), false, true));
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("sound fade bgm0 bgm01"),
-                                         QStringLiteral("sound play bgm1 bgm02")}));
-    EXPECT_TRUE(dov.IsPlayingBGM());
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm03"), false, true));
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("sound fade bgm1 bgm02"),
-                                         QStringLiteral("sound play bgm0 bgm03")}));
+    ASSERT_TRUE(dov->PlayBGM(u"bgm02"_s, false, true));
+    EXPECT_EQ(TakeEvents(), (QStringList{u"sound fade bgm0 bgm01"_s, u"sound play bgm1 bgm02"_s}));
+    ASSERT_TRUE(dov->PlayBGM(u"bgm03"_s, false, true));
+    EXPECT_EQ(TakeEvents(), (QStringList{u"sound fade bgm1 bgm02"_s, u"sound play bgm0 bgm03"_s}));
     // The other player still holds bgm02: it is played without loading it again.
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm02"), false, true));
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("sound fade bgm0 bgm03"),
-                                         QStringLiteral("sound play bgm1 bgm02")}));
-    EXPECT_EQ(launcher.Log().Log().count(QStringLiteral("dov load file 'bgm02' from file")), 1);
-
+    ASSERT_TRUE(dov->PlayBGM(u"bgm02"_s, false, true));
+    EXPECT_EQ(TakeEvents(), (QStringList{u"sound fade bgm0 bgm03"_s, u"sound play bgm1 bgm02"_s}));
+    EXPECT_EQ(FileLoads(u"bgm02"_s), 1);
     // The same track with another loop flag starts again on its player.
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm02"), false, false));
-    EXPECT_EQ(TakeEvents(), QStringList{QStringLiteral("sound play bgm1 bgm02")});
+    ASSERT_TRUE(dov->PlayBGM(u"bgm02"_s, false, false));
+    EXPECT_EQ(TakeEvents(), QStringList{u"sound play bgm1 bgm02"_s});
 }
 
 TEST_F(clsDovDriverTest, WithNoMusicCurrentAFadingPlayerIsLeftAlone) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm01"), false, true));
-    ASSERT_TRUE(dov.StopBGM(false));
-    EXPECT_TRUE(dov.IsPlayingBGM());  // fading out
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm02"), false, true));
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("sound play bgm0 bgm01"),
-                                         QStringLiteral("sound fade bgm0 bgm01"),
-                                         QStringLiteral("sound play bgm1 bgm02")}));
-    ASSERT_TRUE(dov.StopBGM(false));
+    auto dov = Start();
+    ASSERT_TRUE(dov->PlayBGM(u"bgm01"_s, false, true));
+    ASSERT_TRUE(dov->StopBGM(false));
+    EXPECT_TRUE(dov->IsPlayingBGM());  // fading out
+    ASSERT_TRUE(dov->PlayBGM(u"bgm02"_s, false, true));
+    EXPECT_EQ(TakeEvents(), (QStringList{u"sound play bgm0 bgm01"_s, u"sound fade bgm0 bgm01"_s,
+                                         u"sound play bgm1 bgm02"_s}));
+    ASSERT_TRUE(dov->StopBGM(false));
     clock->sleep(500);
-    EXPECT_FALSE(dov.IsPlayingBGM());
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm01"), false, true));  // held by player 0
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("sound fade bgm1 bgm02"),
-                                         QStringLiteral("sound play bgm0 bgm01")}));
-    EXPECT_TRUE(dov.StopBGM(false));
-    EXPECT_TRUE(dov.StopBGM(true));  // nothing current: nothing to wait for
+    EXPECT_FALSE(dov->IsPlayingBGM());
+    ASSERT_TRUE(dov->PlayBGM(u"bgm01"_s, false, true));  // held by player 0
+    EXPECT_EQ(TakeEvents(), (QStringList{u"sound fade bgm1 bgm02"_s, u"sound play bgm0 bgm01"_s}));
+    EXPECT_TRUE(dov->StopBGM(false));
+    EXPECT_TRUE(dov->StopBGM(true));  // nothing current: nothing to wait for
     EXPECT_EQ(clock->now(), 500);
 }
 
 TEST_F(clsDovDriverTest, FadeWaitsRunTimersButHoldUserInput) {
-    clsDovDriver::Hooks hooks;
-    hooks.bgmFadeTime = [] { return std::optional<std::int32_t>(800); };
-    clsDovDriver dov(nullptr, hooks);
-    ASSERT_TRUE(dov.Init());
+    auto dov = Start(fadeTime(800));
     int timerFired = 0;
     int inputDelivered = 0;
     clock->startTimer(100, [&timerFired] { ++timerFired; });
     clock->scheduleInput(200, [&inputDelivered] { ++inputDelivered; });
 
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm01"), true, true));
+    ASSERT_TRUE(dov->PlayBGM(u"bgm01"_s, true, true));
     EXPECT_EQ(clock->now(), 0);  // no earlier music: no wait
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm02"), true, true));
+    ASSERT_TRUE(dov->PlayBGM(u"bgm02"_s, true, true));
     EXPECT_EQ(clock->now(), 800);
     EXPECT_EQ(timerFired, 1);
     EXPECT_EQ(inputDelivered, 0);
-    ASSERT_TRUE(dov.StopBGM(true));
+    ASSERT_TRUE(dov->StopBGM(true));
     EXPECT_EQ(clock->now(), 1600);
-    EXPECT_FALSE(dov.IsPlayingBGM());
+    EXPECT_FALSE(dov->IsPlayingBGM());
     clock->pump();
     EXPECT_EQ(inputDelivered, 1);
+    // The new music starts with the fade; the wait comes after.
+    EXPECT_EQ(TakeEvents(true),
+              (QStringList{u"t=0 sound play bgm0 bgm01"_s, u"t=0 sound fade bgm0 bgm01"_s,
+                           u"t=0 sound play bgm1 bgm02"_s, u"t=800 sound fade bgm1 bgm02"_s}));
 }
 
 TEST_F(clsDovDriverTest, ASixthEffectReusesPlayerFourAndAKnownEffectItsOwnPlayer) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
+    auto dov = Start();
     for (int i = 0; i < 5; ++i) {
-        const QString name = QStringLiteral("se%1").arg(i);
-        Sound(name, 3000);
-        ASSERT_TRUE(dov.PlaySE(name, 0));
+        Sound(u"se%1"_s.arg(i), 3000);
+        ASSERT_TRUE(dov->PlaySE(u"se%1"_s.arg(i), 0));
     }
-    EXPECT_EQ(
-        TakeEvents(),
-        (QStringList{QStringLiteral("sound play se4 se0"), QStringLiteral("sound play se3 se1"),
-                     QStringLiteral("sound play se2 se2"), QStringLiteral("sound play se1 se3"),
-                     QStringLiteral("sound play se0 se4")}));
-    ASSERT_TRUE(dov.PlaySE(QStringLiteral("click"), 0));
-    EXPECT_EQ(TakeEvents(), QStringList{QStringLiteral("sound play se4 click")});
-    EXPECT_EQ(dov.SOLength(), 200);
-    ASSERT_TRUE(dov.PlaySE(QStringLiteral("se2"), 0));  // still held by player 2
-    EXPECT_EQ(TakeEvents(), QStringList{QStringLiteral("sound play se2 se2")});
-    EXPECT_EQ(launcher.Log().Log().count(QStringLiteral("dov load file 'se2' from file")), 1);
+    EXPECT_EQ(TakeEvents(), (QStringList{u"sound play se4 se0"_s, u"sound play se3 se1"_s,
+                                         u"sound play se2 se2"_s, u"sound play se1 se3"_s,
+                                         u"sound play se0 se4"_s}));
+    ASSERT_TRUE(dov->PlaySE(u"click"_s, 0));
+    EXPECT_EQ(TakeEvents(), QStringList{u"sound play se4 click"_s});
+    EXPECT_EQ(dov->SOLength(), 200);
+    ASSERT_TRUE(dov->PlaySE(u"se2"_s, 0));  // still held by player 2
+    EXPECT_EQ(TakeEvents(), QStringList{u"sound play se2 se2"_s});
+    EXPECT_EQ(FileLoads(u"se2"_s), 1);
 
     clock->sleep(300);  // the click has ended: player 4 is free again, the highest free one
-    EXPECT_TRUE(dov.IsPlayingSE());
-    ASSERT_TRUE(dov.PlaySE(QStringLiteral("Jingle"), 0));
-    EXPECT_EQ(TakeEvents(), QStringList{QStringLiteral("sound play se4 Jingle")});
-    ASSERT_TRUE(dov.StopSE());
-    EXPECT_FALSE(dov.IsPlayingSE());
+    EXPECT_TRUE(dov->IsPlayingSE());
+    ASSERT_TRUE(dov->PlaySE(u"Jingle"_s, 0));
+    EXPECT_EQ(TakeEvents(), QStringList{u"sound play se4 Jingle"_s});
+    ASSERT_TRUE(dov->StopSE());
+    EXPECT_FALSE(dov->IsPlayingSE());
     EXPECT_EQ(TakeEvents().size(), 5);  // every effect that was playing stopped
 }
 
-TEST_F(clsDovDriverTest, VoicesPlayAndReportTheirLength) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("v001"), 0, -30));
-    EXPECT_EQ(dov.SOLength(), 1500);
-    EXPECT_TRUE(dov.IsPlayingCV());
+TEST_F(clsDovDriverTest, VoicesAndTheLoopingEffectPlayForTheirLength) {
+    auto dov = Start();
+    ASSERT_TRUE(dov->PlayCV(u"v001"_s, 0, -30));
+    EXPECT_EQ(dov->SOLength(), 1500);
+    EXPECT_TRUE(dov->IsPlayingCV());
     clock->sleep(1500);
-    EXPECT_FALSE(dov.IsPlayingCV());
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("v001"), 0, 0));  // the same voice again
-    EXPECT_TRUE(dov.IsPlayingCV());
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("v002"), 0, 0));
-    EXPECT_EQ(dov.SOLength(), 2500);
-    ASSERT_TRUE(dov.StopCV());
-    EXPECT_FALSE(dov.IsPlayingCV());
-    EXPECT_EQ(
-        TakeEvents(),
-        (QStringList{QStringLiteral("sound play cv v001"), QStringLiteral("sound play cv v001"),
-                     QStringLiteral("sound play cv v002"), QStringLiteral("sound stop cv v002")}));
-    EXPECT_EQ(launcher.Log().Log().count(QStringLiteral("dov load file 'v001' from file")), 1);
-}
+    EXPECT_FALSE(dov->IsPlayingCV());
+    ASSERT_TRUE(dov->PlayCV(u"v001"_s, 0, 0));  // the same voice again
+    EXPECT_TRUE(dov->IsPlayingCV());
+    ASSERT_TRUE(dov->PlayCV(u"v002"_s, 0, 0));
+    EXPECT_EQ(dov->SOLength(), 2500);
+    ASSERT_TRUE(dov->StopCV());
+    EXPECT_FALSE(dov->IsPlayingCV());
+    EXPECT_EQ(TakeEvents(), (QStringList{u"sound play cv v001"_s, u"sound play cv v001"_s,
+                                         u"sound play cv v002"_s, u"sound stop cv v002"_s}));
+    EXPECT_EQ(FileLoads(u"v001"_s), 1);
 
-TEST_F(clsDovDriverTest, ALoopingEffectWithZeroLoopsPlaysEndlessly) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    std::int32_t loops = 0;
-    ASSERT_TRUE(dov.PlaySELoop(QStringLiteral("click"), loops, 0));
+    std::int32_t loops = 0;  // endless, and written back as -1
+    ASSERT_TRUE(dov->PlaySELoop(u"click"_s, loops, 0));
     EXPECT_EQ(loops, -1);
     clock->sleep(200 * 50);
-    EXPECT_TRUE(dov.IsPlayingSeLoop());
+    EXPECT_TRUE(dov->IsPlayingSeLoop());
     loops = 2;
-    ASSERT_TRUE(dov.PlaySELoop(QStringLiteral("click"), loops, 0));
+    ASSERT_TRUE(dov->PlaySELoop(u"click"_s, loops, 0));
     EXPECT_EQ(loops, 2);
     clock->sleep(399);
-    EXPECT_TRUE(dov.IsPlayingSeLoop());
+    EXPECT_TRUE(dov->IsPlayingSeLoop());
     clock->sleep(1);
-    EXPECT_FALSE(dov.IsPlayingSeLoop());
-    ASSERT_TRUE(dov.StopSELoop());
+    EXPECT_FALSE(dov->IsPlayingSeLoop());
 }
 
-TEST_F(clsDovDriverTest, VolumesFollowTheirRules) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    dov.SetSEVolume(300);
-    EXPECT_EQ(dov.SEVolume(), 255);
-    dov.SetCVVolume(-7);
-    EXPECT_EQ(dov.CVVolume(), -1);
-    dov.SetBGMVolume(300);
-    EXPECT_EQ(dov.BGMVolume(), 300);  // kept as given; only the player gets 255
+TEST_F(clsDovDriverTest, VolumesAreClampedAndBelowZeroStopTheirSounds) {
+    auto dov = Start();
+    dov->SetSEVolume(300);
+    EXPECT_EQ(dov->SEVolume(), 255);
+    dov->SetCVVolume(-7);
+    EXPECT_EQ(dov->CVVolume(), -1);
+    dov->SetBGMVolume(300);
+    EXPECT_EQ(dov->BGMVolume(), 300);  // kept as given; only the player gets 255
 
-    ASSERT_TRUE(dov.PlaySE(QStringLiteral("Jingle"), 0));
+    ASSERT_TRUE(dov->PlaySE(u"Jingle"_s, 0));
     std::int32_t loops = 0;
-    ASSERT_TRUE(dov.PlaySELoop(QStringLiteral("click"), loops, 0));
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm01"), false, true));
+    ASSERT_TRUE(dov->PlaySELoop(u"click"_s, loops, 0));
+    ASSERT_TRUE(dov->PlayBGM(u"bgm01"_s, false, true));
     TakeEvents();
-    dov.SetSEVolume(-1);
-    EXPECT_FALSE(dov.IsPlayingSE());
-    EXPECT_FALSE(dov.IsPlayingSeLoop());
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("sound stop se4 Jingle"),
-                                         QStringLiteral("sound stop seloop click")}));
-    dov.SetBGMVolume(200);
-    dov.SetBGMVolumeRate(-10);  // 200 × -10 % is below 0: the music stops
-    EXPECT_FALSE(dov.IsPlayingBGM());
-    EXPECT_EQ(dov.BGMVolumeRate(), -10);
+    dov->SetSEVolume(-1);
+    EXPECT_FALSE(dov->IsPlayingSE());
+    EXPECT_FALSE(dov->IsPlayingSeLoop());
+    EXPECT_EQ(TakeEvents(),
+              (QStringList{u"sound stop se4 Jingle"_s, u"sound stop seloop click"_s}));
+    dov->SetBGMVolume(200);
+    dov->SetBGMVolumeRate(-10);  // 200 × -10 % is below 0: the music stops
+    EXPECT_FALSE(dov->IsPlayingBGM());
 }
 
 TEST_F(clsDovDriverTest, TheMixHasTheLevelsOfVolumeRateAndPan) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    std::vector<float> out;
-    dov.Library().SetMixSink([&out](const float* frames, int count) {
-        out.insert(out.end(), frames, frames + 2 * count);
-    });
+    auto dov = Start();
+    SinkMix(*dov);
     const auto level = [&](std::int64_t fromMs, std::int64_t toMs, int channel) {
-        dov.Library().AdvanceMix();
-        return rms(out, channel, static_cast<std::size_t>(fromMs * 441 / 10),
+        dov->Library().AdvanceMix();
+        return rms(mix, channel, static_cast<std::size_t>(fromMs * 441 / 10),
                    static_cast<std::size_t>(toMs * 441 / 10));
     };
 
-    ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm01"), false, true));
+    ASSERT_TRUE(dov->PlayBGM(u"bgm01"_s, false, true));
     clock->sleep(1000);
     EXPECT_LT(level(0, 100, 0), level(400, 500, 0) / 2);  // fading in
     const float full = level(600, 1000, 0);
     EXPECT_NEAR(full, 0.5F / std::sqrt(2.0F), 0.01F);
     EXPECT_EQ(level(600, 1000, 1), full);
-
-    dov.SetBGMVolume(200);
-    dov.SetBGMVolumeRate(50);  // plays at 100
-    clock->sleep(1000);
-    EXPECT_NEAR(level(1100, 2000, 0) / full, 100 / 255.0, 0.0015);
-    dov.SetBGMVolume(255);  // 127.5 rounds to 128
-    clock->sleep(1000);
-    EXPECT_NEAR(level(2100, 3000, 0) / full, 128 / 255.0, 0.0015);
-    dov.SetBGMVolume(253);  // 126.5 rounds to 126
-    clock->sleep(1000);
-    EXPECT_NEAR(level(3100, 4000, 1) / full, 126 / 255.0, 0.0015);
-    ASSERT_TRUE(dov.StopBGM(true));
+    // Volume × rate, rounded half up: 200 × 50 % = 100, 127.5 gives 128, 126.5 gives 126.
+    struct Step {
+        int volume, heard, channel;
+    };
+    dov->SetBGMVolumeRate(50);
+    for (const Step step : {Step{200, 100, 0}, Step{255, 128, 0}, Step{253, 126, 1}}) {
+        dov->SetBGMVolume(step.volume);
+        const qint64 from = clock->now();
+        clock->sleep(1000);
+        EXPECT_NEAR(level(from + 100, from + 1000, step.channel) / full, step.heard / 255.0, 0.0015)
+            << step.volume;
+    }
+    ASSERT_TRUE(dov->StopBGM(true));
     clock->sleep(100);
     EXPECT_GT(level(4000, 4100, 0), 0.0F);
     EXPECT_EQ(level(4500, 4600, 0), 0.0F);
 
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("v001"), 0, 30));  // hard right
+    ASSERT_TRUE(dov->PlayCV(u"v001"_s, 0, 30));  // hard right
     clock->sleep(1000);
     EXPECT_EQ(level(4600, 5600, 0), 0.0F);
     EXPECT_NEAR(level(4600, 5600, 1) / full, 1.0, 0.01);
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("v001"), 0, -15));  // left, right at half
+    ASSERT_TRUE(dov->PlayCV(u"v001"_s, 0, -15));  // left, right at half
     clock->sleep(1000);
     EXPECT_NEAR(level(5600, 6600, 0) / full, 1.0, 0.01);
     EXPECT_NEAR(level(5600, 6600, 1) / full, 0.5, 0.01);
 }
 
-TEST_F(clsDovDriverTest, ASaveWithoutLoopingMusicStoresNothingAndRestoresSilence) {
+TEST_F(clsDovDriverTest, ASaveKeepsOnlyEndlessLoopingSoundsAndTheRate) {
     clsSaveData save;
-    {
-        clsDovDriver dov;
-        ASSERT_TRUE(dov.Init());
-        ASSERT_TRUE(dov.PlayBGM(QStringLiteral("Jingle"), false, false));
-        dov.SetBGMVolumeRate(70);
-        std::int32_t loops = 3;
-        ASSERT_TRUE(dov.PlaySELoop(QStringLiteral("click"), loops, 0));
-        dov.SaveStatus(save);
-    }
-    EXPECT_EQ(save.DovStatus().KeyValue(QStringLiteral("BgmFile")), QString());
-    EXPECT_EQ(save.DovStatus().KeyValue(QStringLiteral("BGMVolumeRate")), QStringLiteral("70"));
-    EXPECT_EQ(save.DovStatus().KeyValue(QStringLiteral("SelFile")), QString());
-    EXPECT_TRUE(save.DovStatus().KeyExists(QStringLiteral("SelFile")));
+    auto dov = Start();
+    ASSERT_TRUE(dov->PlayBGM(u"Jingle"_s, false, false));
+    dov->SetBGMVolumeRate(70);
+    std::int32_t loops = 3;
+    ASSERT_TRUE(dov->PlaySELoop(u"click"_s, loops, 0));
+    dov->SaveStatus(save);
+    const auto saved = [&save](const QString& key) { return save.DovStatus().KeyValue(key); };
+    EXPECT_EQ(saved(u"BgmFile"_s), QString());
+    EXPECT_EQ(saved(u"BGMVolumeRate"_s), u"70"_s);
+    EXPECT_EQ(saved(u"SelFile"_s), QString());
+    EXPECT_TRUE(save.DovStatus().KeyExists(u"SelFile"_s));
 
-    clsDovDriver restored;
-    ASSERT_TRUE(restored.Init());
-    ASSERT_TRUE(restored.PlayBGM(QStringLiteral("bgm01"), false, true));
+    // Loading it stops what plays and takes the rate.
+    auto silent = Start();
+    ASSERT_TRUE(silent->PlayBGM(u"bgm01"_s, false, true));
     TakeEvents();
-    restored.LoadStatus(save);
-    EXPECT_EQ(restored.BGMVolumeRate(), 70);
+    silent->LoadStatus(save);
+    EXPECT_EQ(silent->BGMVolumeRate(), 70);
     clock->sleep(600);
-    EXPECT_FALSE(restored.IsPlayingBGM());
-    EXPECT_FALSE(restored.IsPlayingSeLoop());
-    EXPECT_EQ(TakeEvents(), QStringList{QStringLiteral("sound fade bgm0 bgm01")});
-}
+    EXPECT_FALSE(silent->IsPlayingBGM());
+    EXPECT_FALSE(silent->IsPlayingSeLoop());
+    EXPECT_EQ(TakeEvents(), QStringList{u"sound fade bgm0 bgm01"_s});
 
-TEST_F(clsDovDriverTest, ASaveWithLoopingSoundsResumesThem) {
-    clsSaveData save;
-    {
-        clsDovDriver dov;
-        ASSERT_TRUE(dov.Init());
-        ASSERT_TRUE(dov.PlayBGM(QStringLiteral("bgm02"), false, true));
-        std::int32_t loops = 0;
-        ASSERT_TRUE(dov.PlaySELoop(QStringLiteral("click"), loops, 0));
-        dov.SaveStatus(save);
-        ASSERT_TRUE(dov.StopSELoop());
-        dov.SaveStatus(save);  // a looping effect that was stopped is not resumed
-        EXPECT_EQ(save.DovStatus().KeyValue(QStringLiteral("SelFile")), QString());
-        ASSERT_TRUE(dov.PlaySELoop(QStringLiteral("click"), loops, 0));  // -1: not endless
-        dov.SaveStatus(save);
-        EXPECT_EQ(save.DovStatus().KeyValue(QStringLiteral("SelFile")), QString());
-        loops = 0;
-        ASSERT_TRUE(dov.PlaySELoop(QStringLiteral("click"), loops, 0));
-        dov.SaveStatus(save);
-    }
-    EXPECT_EQ(save.DovStatus().KeyValue(QStringLiteral("BgmFile")), QStringLiteral("bgm02"));
-    EXPECT_EQ(save.DovStatus().KeyValue(QStringLiteral("SelFile")), QStringLiteral("click"));
+    dov->SetBGMVolumeRate(100);
+    ASSERT_TRUE(dov->PlayBGM(u"bgm02"_s, false, true));
+    loops = 0;
+    ASSERT_TRUE(dov->PlaySELoop(u"click"_s, loops, 0));
+    dov->SaveStatus(save);
+    EXPECT_EQ(saved(u"SelFile"_s), u"click"_s);
+    ASSERT_TRUE(dov->StopSELoop());
+    dov->SaveStatus(save);  // a looping effect that was stopped is not resumed
+    EXPECT_EQ(saved(u"SelFile"_s), QString());
+    ASSERT_TRUE(dov->PlaySELoop(u"click"_s, loops, 0));  // -1: not endless
+    dov->SaveStatus(save);
+    EXPECT_EQ(saved(u"SelFile"_s), QString());
+    loops = 0;
+    ASSERT_TRUE(dov->PlaySELoop(u"click"_s, loops, 0));
+    dov->SaveStatus(save);
+    dov.reset();
+    EXPECT_EQ(saved(u"BgmFile"_s), u"bgm02"_s);
+    EXPECT_EQ(saved(u"SelFile"_s), u"click"_s);
     TakeEvents();
 
-    clsDovDriver restored;
-    ASSERT_TRUE(restored.Init());
-    restored.LoadStatus(save);
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("sound play bgm0 bgm02"),
-                                         QStringLiteral("sound play seloop click")}));
+    auto restored = Start();
+    restored->LoadStatus(save);
+    EXPECT_EQ(TakeEvents(),
+              (QStringList{u"sound play bgm0 bgm02"_s, u"sound play seloop click"_s}));
     clock->sleep(10000);
-    EXPECT_TRUE(restored.IsPlayingBGM());
-    EXPECT_TRUE(restored.IsPlayingSeLoop());
-    EXPECT_EQ(restored.BGMVolumeRate(), 100);
+    EXPECT_TRUE(restored->IsPlayingBGM());
+    EXPECT_TRUE(restored->IsPlayingSeLoop());
+    EXPECT_EQ(restored->BGMVolumeRate(), 100);
 }
 
 TEST_F(clsDovDriverTest, SoundsComeFromTheArchiveOutsideSoundFileMode) {
-    const QString archive = dir.file(QStringLiteral("data.oska"));
-    dir.write(QStringLiteral("data.oska"),
-              oskatest::archive({{QStringLiteral("sound/amb01.ogg"), tone(1500)},
-                                 {QStringLiteral("sound/silence.ogg"), QByteArray()},
-                                 {QStringLiteral("sound/broken.ogg"), QByteArray(3000, 'x')}}));
+    dir.write(u"data.oska"_s, oskatest::archive({{u"sound/amb01.ogg"_s, tone(1500)},
+                                                 {u"sound/silence.ogg"_s, QByteArray()},
+                                                 {u"sound/broken.ogg"_s, QByteArray(3000, 'x')}}));
     clsOskaDriver oska;
     ASSERT_TRUE(oska.Init(1));
-    ASSERT_EQ(oska.Pell().Pell_SetArchiveName(archive, 0), 0);
+    ASSERT_EQ(oska.Pell().Pell_SetArchiveName(dir.file(u"data.oska"_s), 0), 0);
     QString list;
     ASSERT_TRUE(oska.LoadTextFile(0, list));
     oska.LoadArchiveList(list, 0);
 
     clsDovDriver::Hooks hooks;
     hooks.archive = [&oska] { return &oska; };
-    clsDovDriver dov(nullptr, hooks);
-    ASSERT_TRUE(dov.Init());
+    auto dov = Start(hooks);
     App().SoundFileMode = false;
-    EXPECT_FALSE(dov.PlaySE(QStringLiteral("click"), 0));  // loose files are not looked at
-    EXPECT_TRUE(Logged(QStringLiteral("dov file not found error 'click'")));
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("AMB01"), 0, 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov load file 'AMB01' from archive")));
-    EXPECT_EQ(dov.SOLength(), 1500);
-    EXPECT_FALSE(dov.PlaySE(QStringLiteral("silence"), 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov file size error 'silence'")));
-    EXPECT_FALSE(dov.PlaySE(QStringLiteral("broken"), 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov prepare error 'broken'")));
-    EXPECT_FALSE(dov.IsPlayingSE());
+    EXPECT_FALSE(dov->PlaySE(u"click"_s, 0));  // loose files are not looked at
+    EXPECT_TRUE(Logged(u"dov file not found error 'click'"_s));
+    ASSERT_TRUE(dov->PlayCV(u"AMB01"_s, 0, 0));
+    EXPECT_TRUE(Logged(u"dov load file 'AMB01' from archive"_s));
+    EXPECT_EQ(dov->SOLength(), 1500);
+    EXPECT_FALSE(dov->PlaySE(u"silence"_s, 0));
+    EXPECT_TRUE(Logged(u"dov file size error 'silence'"_s));
+    EXPECT_FALSE(dov->PlaySE(u"broken"_s, 0));
+    EXPECT_TRUE(Logged(u"dov prepare error 'broken'"_s));
+    EXPECT_FALSE(dov->IsPlayingSE());
 
     App().SoundFileMode = true;  // a loose file wins, a missing one falls back to the archive
-    ASSERT_TRUE(dov.PlaySE(QStringLiteral("click"), 0));
-    ASSERT_TRUE(dov.PlaySE(QStringLiteral("amb01"), 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov load file 'amb01' from archive")));
+    ASSERT_TRUE(dov->PlaySE(u"click"_s, 0));
+    ASSERT_TRUE(dov->PlaySE(u"amb01"_s, 0));
+    EXPECT_TRUE(Logged(u"dov load file 'amb01' from archive"_s));
 }
 
 TEST_F(clsDovDriverTest, MissingEmptyAndDamagedSoundFilesAreLoggedAndRefused) {
-    clsDovDriver dov;
-    ASSERT_TRUE(dov.Init());
-    dir.write(QStringLiteral("sound/empty.ogg"), QByteArray());
-    dir.write(QStringLiteral("sound/noise.ogg"), QByteArray(5000, '\x5A'));
-    QDir(dir.path()).mkpath(QStringLiteral("sound/folder.ogg"));
+    auto dov = Start();
+    dir.write(u"sound/empty.ogg"_s, QByteArray());
+    dir.write(u"sound/noise.ogg"_s, QByteArray(5000, '\x5A'));
+    QDir(dir.path()).mkpath(u"sound/folder.ogg"_s);
     const QByteArray whole = dovtest::toneOgg(20000);
-    dir.write(QStringLiteral("sound/cut.ogg"), whole.left(whole.size() / 2));
+    dir.write(u"sound/cut.ogg"_s, whole.left(whole.size() / 2));
 
-    EXPECT_FALSE(dov.PlayBGM(QStringLiteral("nothing"), false, true));
-    EXPECT_TRUE(Logged(QStringLiteral("dov file not found error 'nothing'")));
-    EXPECT_FALSE(dov.PlaySE(QStringLiteral("empty"), 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov prepare error 'empty'")));
-    EXPECT_FALSE(dov.PlayCV(QStringLiteral("noise"), 0, 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov prepare error 'noise'")));
+    EXPECT_FALSE(dov->PlayBGM(u"nothing"_s, false, true));
+    EXPECT_TRUE(Logged(u"dov file not found error 'nothing'"_s));
+    EXPECT_FALSE(dov->PlaySE(u"empty"_s, 0));
+    EXPECT_TRUE(Logged(u"dov prepare error 'empty'"_s));
+    EXPECT_FALSE(dov->PlayCV(u"noise"_s, 0, 0));
+    EXPECT_TRUE(Logged(u"dov prepare error 'noise'"_s));
     std::int32_t loops = 0;
-    EXPECT_FALSE(dov.PlaySELoop(QStringLiteral("folder"), loops, 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov readfile error '") + dir.path() +
-                       QStringLiteral("/sound/folder.ogg'")));
-    EXPECT_FALSE(dov.PlaySE(QStringLiteral("../sound/click"), 0));
-    EXPECT_TRUE(Logged(QStringLiteral("dov sound name refused '../sound/click'")));
-    EXPECT_FALSE(dov.IsPlayingSE() || dov.IsPlayingCV() || dov.IsPlayingSeLoop() ||
-                 dov.IsPlayingBGM());
+    EXPECT_FALSE(dov->PlaySELoop(u"folder"_s, loops, 0));
+    EXPECT_TRUE(Logged(u"dov readfile error '"_s + dir.path() + u"/sound/folder.ogg'"_s));
+    EXPECT_FALSE(dov->PlaySE(u"../sound/click"_s, 0));
+    EXPECT_TRUE(Logged(u"dov sound name refused '../sound/click'"_s));
+    EXPECT_FALSE(dov->IsPlayingSE() || dov->IsPlayingCV() || dov->IsPlayingSeLoop() ||
+                 dov->IsPlayingBGM());
     EXPECT_EQ(TakeEvents(), QStringList());
 
     // A truncated file plays what it holds and then stops.
-    std::vector<float> out;
-    dov.Library().SetMixSink([&out](const float* frames, int count) {
-        out.insert(out.end(), frames, frames + 2 * count);
-    });
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("cut"), 0, 0));
-    EXPECT_GT(dov.SOLength(), 5000);
-    EXPECT_LT(dov.SOLength(), 10000);
-    clock->sleep(dov.SOLength() + 1000);
-    EXPECT_FALSE(dov.IsPlayingCV());
-    dov.Library().AdvanceMix();
-    EXPECT_GT(rms(out, 0, 0, 44100), 0.3F);
-    // Silent from its length (rounded to the millisecond) on.
-    EXPECT_EQ(rms(out, 0, out.size() / 2 - 44100 + 44, out.size() / 2), 0.0F);
-    EXPECT_GT(rms(out, 0, out.size() / 2 - 44100 - 4410, out.size() / 2 - 44100 - 44), 0.3F);
+    SinkMix(*dov);
+    ASSERT_TRUE(dov->PlayCV(u"cut"_s, 0, 0));
+    EXPECT_GT(dov->SOLength(), 5000);
+    EXPECT_LT(dov->SOLength(), 10000);
+    clock->sleep(dov->SOLength() + 1000);
+    EXPECT_FALSE(dov->IsPlayingCV());
+    dov->Library().AdvanceMix();
+    const std::size_t end = mix.size() / 2 - 44100;  // its length, rounded to the millisecond
+    EXPECT_GT(rms(mix, 0, 0, 44100), 0.3F);
+    EXPECT_EQ(rms(mix, 0, end + 44, mix.size() / 2), 0.0F);
+    EXPECT_GT(rms(mix, 0, end - 4410, end - 44), 0.3F);
 
     // A voice that failed to load is not taken for the one loaded before it.
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("v001"), 0, 0));
-    EXPECT_FALSE(dov.PlayCV(QStringLiteral("nothing"), 0, 0));
-    EXPECT_FALSE(dov.PlayCV(QStringLiteral("nothing"), 0, 0));
-    ASSERT_TRUE(dov.PlayCV(QStringLiteral("v001"), 0, 0));
-    EXPECT_EQ(launcher.Log().Log().count(QStringLiteral("dov load file 'v001' from file")), 2);
+    ASSERT_TRUE(dov->PlayCV(u"v001"_s, 0, 0));
+    EXPECT_FALSE(dov->PlayCV(u"nothing"_s, 0, 0));
+    EXPECT_FALSE(dov->PlayCV(u"nothing"_s, 0, 0));
+    ASSERT_TRUE(dov->PlayCV(u"v001"_s, 0, 0));
+    EXPECT_EQ(FileLoads(u"v001"_s), 2);
 }
 
 TEST_F(clsDovDriverTest, MoviesPlayStopAndKeepTheFocusSensingAsItWas) {
-    dir.write(QStringLiteral("movie/.keep"), QByteArray());
-    ASSERT_TRUE(
-        dovtest::writeMovie(dir.file(QStringLiteral("movie/Opening.avi")), 10, 10, 64, 48, 500));
+    dir.write(u"movie/.keep"_s, QByteArray());
+    ASSERT_TRUE(dovtest::writeMovie(dir.file(u"movie/Opening.avi"_s), 10, 10, 64, 48, 500));
     bool sense = true;
     std::vector<bool> senseSet;
     clsDovDriver::Hooks hooks;
     hooks.deactivateSense = [&sense] { return sense; };
-    hooks.setDeactivateSense = [&sense, &senseSet](bool on) {
-        sense = on;
-        senseSet.push_back(on);
-    };
-    clsDovDriver dov(nullptr, hooks);
-    ASSERT_TRUE(dov.Init());
+    hooks.setDeactivateSense = [&sense, &senseSet](bool on) { senseSet.push_back(sense = on); };
+    auto dov = Start(hooks);
     std::vector<QImage> frames;
-    const std::int32_t window = dov.Library().AddVideoWindow(
+    const std::int32_t window = dov->Library().AddVideoWindow(
         {QSize(640, 480), [&frames](const QImage& frame) { frames.push_back(frame); }});
-    ASSERT_TRUE(dov.SetVideoWindow(window));
-    EXPECT_FALSE(dov.SetVideoWindow(window + 1));
+    ASSERT_TRUE(dov->SetVideoWindow(window));
+    EXPECT_FALSE(dov->SetVideoWindow(window + 1));
 
-    ASSERT_TRUE(dov.PlayMovie(App().MovieDir + QStringLiteral("\\OPENING.AVI")));
-    EXPECT_TRUE(dov.IsPlayingMovie());
+    ASSERT_TRUE(dov->PlayMovie(App().MovieDir + u"\\OPENING.AVI"_s));
+    EXPECT_TRUE(dov->IsPlayingMovie());
     ASSERT_EQ(frames.size(), 1U);
     EXPECT_EQ(frames.front().size(), QSize(640, 480));
     clock->sleep(1000);
-    EXPECT_FALSE(dov.IsPlayingMovie());
+    EXPECT_FALSE(dov->IsPlayingMovie());
     EXPECT_EQ(frames.size(), 2U);  // nobody pumped: the last frame due is shown
 
-    ASSERT_TRUE(dov.PlayMovie(App().MovieDir + QStringLiteral("/opening.avi")));
-    ASSERT_TRUE(dov.StopMovie());
+    ASSERT_TRUE(dov->PlayMovie(App().MovieDir + u"/opening.avi"_s));
+    ASSERT_TRUE(dov->StopMovie());
     EXPECT_EQ(senseSet, (std::vector<bool>{false, true}));  // off while stopping, then back
-    EXPECT_FALSE(dov.IsPlayingMovie());
+    EXPECT_FALSE(dov->IsPlayingMovie());
     sense = false;
-    ASSERT_TRUE(dov.StopMovie());
+    ASSERT_TRUE(dov->StopMovie());
     EXPECT_EQ(senseSet, (std::vector<bool>{false, true, false, false}));
-    EXPECT_EQ(TakeEvents(), (QStringList{QStringLiteral("movie play Opening.avi"),
-                                         QStringLiteral("movie play Opening.avi"),
-                                         QStringLiteral("movie stop Opening.avi")}));
-    EXPECT_FALSE(dov.PlayMovie(App().MovieDir + QStringLiteral("/none.avi")));
-    EXPECT_TRUE(Logged(QStringLiteral("dov movie error '")));
-}
-
-TEST_F(clsDovDriverTest, TheSameCallsGiveTheSameTraceEveryTime) {
-    const auto run = [this] {
-        const qsizetype before = platform->trace().lines().size();
-        const qint64 start = clock->now();
-        clsDovDriver dov;
-        EXPECT_TRUE(dov.Init());
-        dov.PlayBGM(QStringLiteral("bgm01"), false, true);
-        dov.PlaySE(QStringLiteral("click"), 0);
-        clock->sleep(250);
-        dov.PlayBGM(QStringLiteral("bgm02"), true, true);
-        dov.PlayCV(QStringLiteral("v001"), 0, 10);
-        dov.StopBGM(true);
-        dov.StopCV();
-        QStringList lines = platform->trace().lines().mid(before);
-        for (QString& line : lines) {
-            const qint64 at = line.section(QLatin1Char(' '), 0, 0).mid(2).toLongLong();
-            line =
-                QString::number(at - start) + QLatin1Char(' ') + line.section(QLatin1Char(' '), 1);
-        }
-        return lines;
-    };
-    const QStringList first = run();
-    EXPECT_EQ(run(), first);
-    EXPECT_TRUE(first.contains(QStringLiteral("250 sound play bgm1 bgm02")));
-    EXPECT_TRUE(first.contains(QStringLiteral("750 sound play cv v001")));
-    EXPECT_TRUE(first.contains(QStringLiteral("750 sound fade bgm1 bgm02")));
-    EXPECT_TRUE(first.contains(QStringLiteral("1250 sound stop cv v001")));
+    EXPECT_EQ(TakeEvents(), (QStringList{u"movie play Opening.avi"_s, u"movie play Opening.avi"_s,
+                                         u"movie stop Opening.avi"_s}));
+    EXPECT_FALSE(dov->PlayMovie(App().MovieDir + u"/none.avi"_s));
+    EXPECT_TRUE(Logged(u"dov movie error '"_s));
 }

@@ -11,6 +11,8 @@
 #include "platform/os/RealClock.h"
 #include "platform/os/VirtualClock.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using Lib = DovLibrary;
@@ -37,30 +39,50 @@ int shownGrey(int luma) {
     return static_cast<int>(std::lround((luma - 16) * 255.0 / 219.0));
 }
 
+// A new sound object holding the bytes, not yet prepared.
+std::int32_t Fill(DovLibrary& dov, const QByteArray& bytes) {
+    const std::int32_t handle = dov.AddSO(Lib::kSOKindSound);
+    EXPECT_GT(handle, 0);
+    EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOBufferSize, static_cast<int>(bytes.size())), 0);
+    QByteArray* buffer = nullptr;
+    EXPECT_EQ(dov.GetSOBuffer(handle, buffer), 0);
+    EXPECT_EQ(buffer->size(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), buffer->begin());
+    return handle;
+}
+
+std::int32_t Prop(DovLibrary& dov, std::int32_t handle, std::int32_t property) {
+    std::int32_t value = -12345;
+    EXPECT_EQ(dov.GetSOProp(handle, property, value), 0);
+    return value;
+}
+
 class DovLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(dov.InitializeDov(), Lib::kDovSuccess); }
 
     std::int32_t Load(const QByteArray& bytes) {
-        const std::int32_t handle = dov.AddSO(Lib::kSOKindSound);
-        EXPECT_GT(handle, 0);
-        EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOBufferSize, static_cast<int>(bytes.size())), 0);
-        QByteArray* buffer = nullptr;
-        EXPECT_EQ(dov.GetSOBuffer(handle, buffer), 0);
-        EXPECT_EQ(buffer->size(), bytes.size());
-        std::copy(bytes.begin(), bytes.end(), buffer->begin());
+        const std::int32_t handle = Fill(dov, bytes);
         EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPrepare), 0);
         return handle;
     }
-
-    std::int32_t Prop(std::int32_t handle, std::int32_t property) {
-        std::int32_t value = -12345;
-        EXPECT_EQ(dov.GetSOProp(handle, property, value), 0);
-        return value;
+    bool Playing(std::int32_t handle) {
+        return Prop(dov, handle, Lib::kSOState) == Lib::kStatePlaying;
+    }
+    // Whether the play ends exactly `ms` from now.
+    bool EndsIn(std::int32_t handle, qint64 ms) {
+        clock.sleep(ms - 1);
+        const bool before = Playing(handle);
+        clock.sleep(1);
+        return before && !Playing(handle);
+    }
+    QString Movie(int frames, int soundMs) {
+        const QString path = dir.filePath(u"op.avi"_s);
+        EXPECT_TRUE(dovtest::writeMovie(path, frames, 10, 64, 48, soundMs));
+        return path;
     }
 
-    bool Playing(std::int32_t handle) { return Prop(handle, Lib::kSOState) == Lib::kStatePlaying; }
-
+    QTemporaryDir dir;
     VirtualClock clock;
     DovLibrary dov{clock};
 };
@@ -68,7 +90,7 @@ protected:
 }  // namespace
 
 TEST_F(DovLibraryTest, StartsOnceAndDescribesItsErrors) {
-    EXPECT_EQ(dov.OutputDriver(), QStringLiteral("dummy"));
+    EXPECT_EQ(dov.OutputDriver(), u"dummy"_s);
     EXPECT_EQ(dov.InitializeDov(), Lib::kDovErrAlreadyInitialized);
     std::int32_t value = 0;
     ASSERT_EQ(dov.GetDovProp(Lib::kDovLastError, value), 0);
@@ -80,91 +102,67 @@ TEST_F(DovLibraryTest, StartsOnceAndDescribesItsErrors) {
 
     QString text;
     ASSERT_EQ(dov.GetErrorDescription(Lib::kDovErrAlreadyInitialized, text, 256), 0);
-    EXPECT_EQ(text, QStringLiteral("The library is already initialised."));
+    EXPECT_EQ(text, u"The library is already initialised."_s);
     ASSERT_EQ(dov.GetErrorDescription(Lib::kDovErrAlreadyInitialized, text, 8), 0);
-    EXPECT_EQ(text, QStringLiteral("The lib"));
+    EXPECT_EQ(text, u"The lib"_s);
     EXPECT_NE(dov.GetErrorDescription(12345, text, 256), 0);
     EXPECT_EQ(text, QString());
 
     EXPECT_EQ(dov.SetDovProp(Lib::kDovLastError, 0), Lib::kDovErrReadOnly);
+    EXPECT_EQ(dov.SetDovProp(Lib::kDovVideoWindow, 5), Lib::kDovErrBadValue);
     EXPECT_EQ(dov.GetDovProp(0x41009999, value), Lib::kDovErrBadProperty);
     EXPECT_EQ(dov.AddSO(0x49081003), 0);
     EXPECT_EQ(dov.TerminateDov(), 0);
     EXPECT_EQ(dov.TerminateDov(), Lib::kDovErrNotInitialized);
     EXPECT_EQ(dov.AddSO(Lib::kSOKindSound), 0);
-    EXPECT_EQ(dov.dshowPlay(QStringLiteral("x.avi")), Lib::kDovErrNotInitialized);
+    EXPECT_EQ(dov.dshowPlay(u"x.avi"_s), Lib::kDovErrNotInitialized);
     EXPECT_EQ(dov.InitializeDov(), 0);  // and it starts again
 }
 
 TEST_F(DovLibraryTest, ASoundPlaysForItsLengthByTheClock) {
-    const std::int32_t handle = Load(tone(1500));
-    EXPECT_EQ(Prop(handle, Lib::kSOLength), 1500);
-    EXPECT_EQ(Prop(handle, Lib::kSOState), Lib::kStateStopped);
+    // Seventy seconds of frames at 44.1 kHz overflow 32 bits as milliseconds × rate.
+    for (const auto& [ms, rate] : {std::pair{1500, 44100}, std::pair{70000, 8000}}) {
+        const std::int32_t handle = Load(tone(ms, rate));
+        EXPECT_EQ(Prop(dov, handle, Lib::kSOLength), ms);
+        EXPECT_EQ(Prop(dov, handle, Lib::kSOState), Lib::kStateStopped);
+        ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
+        EXPECT_TRUE(EndsIn(handle, ms)) << ms;
+    }
+    const std::int32_t handle = Load(tone(500));
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
-    clock.sleep(1499);
-    EXPECT_TRUE(Playing(handle));
-    clock.sleep(1);
-    EXPECT_FALSE(Playing(handle));
+    clock.sleep(600);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);  // again from the start
-    clock.sleep(1000);
-    EXPECT_TRUE(Playing(handle));
-    EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOStop), 0);
-    EXPECT_EQ(Prop(handle, Lib::kSOState), Lib::kStateStopped);
-}
-
-TEST_F(DovLibraryTest, AVoiceOfSeventySecondsEndsAfterSeventyVirtualSeconds) {
-    const std::int32_t handle = Load(tone(70000, 8000));
-    EXPECT_EQ(Prop(handle, Lib::kSOLength), 70000);
+    clock.sleep(400);
+    ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSORewind), 0);
+    EXPECT_TRUE(EndsIn(handle, 500));
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
-    clock.sleep(69999);
-    EXPECT_TRUE(Playing(handle));
-    clock.sleep(1);
-    EXPECT_FALSE(Playing(handle));
+    EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOStop), 0);
+    EXPECT_EQ(Prop(dov, handle, Lib::kSOState), Lib::kStateStopped);
 }
 
 TEST_F(DovLibraryTest, LoopCountsAndFadesDecideWhenThePlayEnds) {
     const std::int32_t handle = Load(tone(200));
     ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOLoopCount, 3), 0);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
-    clock.sleep(599);
-    EXPECT_TRUE(Playing(handle));
-    clock.sleep(1);
-    EXPECT_FALSE(Playing(handle));
+    EXPECT_TRUE(EndsIn(handle, 600));
 
     ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOLoopCount, -1), 0);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
     clock.sleep(200 * 100 + 50);
     EXPECT_TRUE(Playing(handle));
     ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOLoopCount, 1), 0);  // the pass under way ends it
-    clock.sleep(149);
-    EXPECT_TRUE(Playing(handle));
-    clock.sleep(1);
-    EXPECT_FALSE(Playing(handle));
+    EXPECT_TRUE(EndsIn(handle, 150));
 
     ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOLoopCount, -1), 0);
     ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOFadeTime, 300), 0);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
     clock.sleep(1000);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOFadeOutAndStop), 0);
-    clock.sleep(299);
-    EXPECT_TRUE(Playing(handle));
-    clock.sleep(1);
-    EXPECT_FALSE(Playing(handle));
+    EXPECT_TRUE(EndsIn(handle, 300));
 
     ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOFadeTime, 0), 0);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOFadeOutAndStop), 0);
-    EXPECT_FALSE(Playing(handle));
-}
-
-TEST_F(DovLibraryTest, RewindStartsThePlayAgain) {
-    const std::int32_t handle = Load(tone(500));
-    ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
-    clock.sleep(400);
-    ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSORewind), 0);
-    clock.sleep(499);
-    EXPECT_TRUE(Playing(handle));
-    clock.sleep(1);
     EXPECT_FALSE(Playing(handle));
 }
 
@@ -175,7 +173,7 @@ TEST_F(DovLibraryTest, BadCallsAndBadDataGiveErrorsNotCrashes) {
     EXPECT_EQ(dov.CallSOMethod(99, Lib::kSOPlay), Lib::kDovErrBadHandle);
 
     const std::int32_t handle = dov.AddSO(Lib::kSOKindSound);
-    EXPECT_EQ(Prop(handle, Lib::kSOState), Lib::kStateEmpty);
+    EXPECT_EQ(Prop(dov, handle, Lib::kSOState), Lib::kStateEmpty);
     EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), Lib::kDovErrNotPrepared);
     EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPrepare), Lib::kDovErrNoData);
     EXPECT_EQ(dov.CallSOMethod(handle, 0x47000000), Lib::kDovErrBadMethod);
@@ -190,27 +188,25 @@ TEST_F(DovLibraryTest, BadCallsAndBadDataGiveErrorsNotCrashes) {
     buffer->fill('\x33');
     EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPrepare), Lib::kDovErrUndecodable);
     EXPECT_FALSE(dov.LastMediaError().isEmpty());
-    EXPECT_EQ(Prop(handle, Lib::kSOState), Lib::kStateEmpty);
+    EXPECT_EQ(Prop(dov, handle, Lib::kSOState), Lib::kStateEmpty);
     dov.GetDovProp(Lib::kDovLastError, value);
     EXPECT_EQ(value, Lib::kDovErrUndecodable);
 
+    // Out-of-range values are taken in range.
     *buffer = tone(300);
     EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPrepare), 0);
-    EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOVolume, 400), 0);
-    EXPECT_EQ(Prop(handle, Lib::kSOVolume), 255);
-    EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOVolume, -3), 0);
-    EXPECT_EQ(Prop(handle, Lib::kSOVolume), 0);
-    EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOPan, -31), 0);
-    EXPECT_EQ(Prop(handle, Lib::kSOPan), -30);
-    EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOUserValue, 77), 0);
-    EXPECT_EQ(Prop(handle, Lib::kSOUserValue), 77);
-    EXPECT_EQ(dov.SetSOProp(handle, Lib::kSOLoopCount, 0), 0);
-    EXPECT_EQ(Prop(handle, Lib::kSOLoopCount), 1);
-    EXPECT_EQ(dov.SetDovProp(Lib::kDovVideoWindow, 5), Lib::kDovErrBadValue);
+    const std::int32_t rules[][3] = {{Lib::kSOVolume, 400, 255},
+                                     {Lib::kSOVolume, -3, 0},
+                                     {Lib::kSOPan, -31, -30},
+                                     {Lib::kSOLoopCount, 0, 1}};
+    for (const auto& [property, given, kept] : rules) {
+        EXPECT_EQ(dov.SetSOProp(handle, property, given), 0);
+        EXPECT_EQ(Prop(dov, handle, property), kept) << given;
+    }
 }
 
 TEST_F(DovLibraryTest, TheMixIsRenderedByTheVirtualClockAndAlwaysTheSame) {
-    const auto run = [](std::int32_t volume, std::int32_t pan) {
+    const auto run = [] {
         VirtualClock clock;
         DovLibrary dov(clock);
         EXPECT_EQ(dov.InitializeDov(), 0);
@@ -218,36 +214,27 @@ TEST_F(DovLibraryTest, TheMixIsRenderedByTheVirtualClockAndAlwaysTheSame) {
         dov.SetMixSink([&out](const float* frames, int count) {
             out.insert(out.end(), frames, frames + 2 * count);
         });
-        const std::int32_t handle = dov.AddSO(Lib::kSOKindSound);
-        dov.SetSOProp(handle, Lib::kSOBufferSize, static_cast<int>(tone(2000).size()));
-        QByteArray* buffer = nullptr;
-        dov.GetSOBuffer(handle, buffer);
-        *buffer = tone(2000);
+        const std::int32_t handle = Fill(dov, tone(2000));
         dov.CallSOMethod(handle, Lib::kSOPrepare);
         clock.sleep(100);
-        dov.SetSOProp(handle, Lib::kSOVolume, volume);
+        dov.SetSOProp(handle, Lib::kSOVolume, 128);
         dov.CallSOMethod(handle, Lib::kSOPlay);
-        dov.SetSOProp(handle, Lib::kSOPan, pan);
+        dov.SetSOProp(handle, Lib::kSOPan, 15);  // while playing
         clock.sleep(1000);
         dov.AdvanceMix();
         return out;
     };
-    const std::vector<float> out = run(128, 15);
+    const std::vector<float> out = run();
     ASSERT_EQ(out.size(), 2U * 48510);  // 1.1 s
     EXPECT_EQ(rms(out, 0, 0, 4410), 0.0F);
     const float full = 0.5F / std::sqrt(2.0F);
     EXPECT_NEAR(rms(out, 0, 4410, 48510), full * 128 / 255 * 0.5F, 0.004F);
     EXPECT_NEAR(rms(out, 1, 4410, 48510), full * 128 / 255, 0.004F);
-    EXPECT_EQ(run(128, 15), out);
-    const std::vector<float> left = run(255, -30);
-    EXPECT_NEAR(rms(left, 0, 4410, 48510), full, 0.004F);
-    EXPECT_EQ(rms(left, 1, 4410, 48510), 0.0F);
+    EXPECT_EQ(run(), out);
 }
 
 TEST_F(DovLibraryTest, MoviesShowEachFrameInTheWindowWhenItsTimeComes) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("op.avi"));
-    ASSERT_TRUE(dovtest::writeMovie(path, 10, 10, 64, 48, 800));
+    const QString path = Movie(10, 800);
     std::vector<QImage> shown;
     const std::int32_t window = dov.AddVideoWindow(
         {QSize(100, 60), [&shown](const QImage& frame) { shown.push_back(frame); }});
@@ -267,12 +254,10 @@ TEST_F(DovLibraryTest, MoviesShowEachFrameInTheWindowWhenItsTimeComes) {
         ASSERT_EQ(shown.size(), static_cast<std::size_t>(k) + 1);
     }
     for (std::size_t k = 0; k < shown.size(); ++k) {
-        const QImage& frame = shown[k];
-        ASSERT_EQ(frame.size(), QSize(100, 60));
-        EXPECT_EQ(qGray(frame.pixel(3, 30)), 0) << "letterbox";
-        EXPECT_NEAR(qGray(frame.pixel(50, 30)), shownGrey(dovtest::movieGrey(static_cast<int>(k))),
-                    6)
-            << k;
+        ASSERT_EQ(shown[k].size(), QSize(100, 60));
+        EXPECT_EQ(qGray(shown[k].pixel(3, 30)), 0) << "letterbox";
+        const int grey = shownGrey(dovtest::movieGrey(static_cast<int>(k)));
+        EXPECT_NEAR(qGray(shown[k].pixel(50, 30)), grey, 6) << k;
     }
     clock.sleep(99);
     EXPECT_EQ(dov.dshowIsPlaying(), 1);
@@ -280,16 +265,12 @@ TEST_F(DovLibraryTest, MoviesShowEachFrameInTheWindowWhenItsTimeComes) {
     EXPECT_EQ(dov.dshowIsPlaying(), 0);
     EXPECT_EQ(shown.size(), 10U);
     EXPECT_EQ(dov.dshowLatestFrame(), shown.back());
-    // The movie's sound went through the mix.
-    EXPECT_GT(rms(out, 0, 0, 30000), 0.2F);
+    EXPECT_GT(rms(out, 0, 0, 30000), 0.2F);  // the movie's sound went through the mix
     EXPECT_EQ(dov.dshowStop(), 0);
 }
 
 TEST_F(DovLibraryTest, AStoppedOrLateMovieSkipsToTheFrameDue) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("op.avi"));
-    ASSERT_TRUE(dovtest::writeMovie(path, 10, 10, 64, 48, 0));
-    ASSERT_EQ(dov.dshowPlay(path), 0);
+    ASSERT_EQ(dov.dshowPlay(Movie(10, 0)), 0);
     EXPECT_EQ(dov.dshowLatestFrame().size(), QSize(64, 48));  // no window: its own size
     clock.sleep(450);  // nothing pumped: the frame due is decoded when asked
     EXPECT_EQ(dov.dshowIsPlaying(), 1);
@@ -299,8 +280,7 @@ TEST_F(DovLibraryTest, AStoppedOrLateMovieSkipsToTheFrameDue) {
     clock.sleep(1000);
     clock.pump();  // no timer of the stopped movie is left
 
-    EXPECT_EQ(dov.dshowPlay(dir.filePath(QStringLiteral("missing.avi"))),
-              Lib::kDovErrMovieUnplayable);
+    EXPECT_EQ(dov.dshowPlay(dir.filePath(u"missing.avi"_s)), Lib::kDovErrMovieUnplayable);
     EXPECT_FALSE(dov.LastMediaError().isEmpty());
     EXPECT_EQ(dov.dshowIsPlaying(), 0);
 }
@@ -314,46 +294,30 @@ TEST(DovLibrary, WithTheRealClockSdlsThreadMixesAndStateFollowsTheWallClock) {
     DovLibrary dov(clock, options);
     ASSERT_EQ(dov.InitializeDov(), 0);
     EXPECT_FALSE(dov.IsVirtualTime());
-    EXPECT_EQ(dov.OutputDriver(), QStringLiteral("dummy"));
-    EXPECT_EQ(log, QStringList{QStringLiteral("dov audio output: dummy")});
-    const std::int32_t handle = dov.AddSO(Lib::kSOKindSound);
-    ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOBufferSize, static_cast<int>(tone(60000).size())), 0);
-    QByteArray* buffer = nullptr;
-    ASSERT_EQ(dov.GetSOBuffer(handle, buffer), 0);
-    *buffer = tone(60000);
+    EXPECT_EQ(dov.OutputDriver(), u"dummy"_s);
+    EXPECT_EQ(log, QStringList{u"dov audio output: dummy"_s});
+    const std::int32_t handle = Fill(dov, tone(60000));
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPrepare), 0);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), 0);
-    std::int32_t state = 0;
-    dov.GetSOProp(handle, Lib::kSOState, state);
-    EXPECT_EQ(state, Lib::kStatePlaying);
+    EXPECT_EQ(Prop(dov, handle, Lib::kSOState), Lib::kStatePlaying);
     ASSERT_EQ(dov.CallSOMethod(handle, Lib::kSOStop), 0);
-    dov.GetSOProp(handle, Lib::kSOState, state);
-    EXPECT_EQ(state, Lib::kStateStopped);
+    EXPECT_EQ(Prop(dov, handle, Lib::kSOState), Lib::kStateStopped);
     EXPECT_EQ(dov.TerminateDov(), 0);
 }
 
 TEST(DovLibrary, WithoutTheMediaPluginSoundsAndMoviesFailWithTheReasonAndNothingElse) {
     VirtualClock clock;
-    DovLibrary dov(clock, DovLibrary::Options{}, QStringLiteral("/nonexistent/libvaro_media.so"));
-    // Start-up does not need the decoders.
-    ASSERT_EQ(dov.InitializeDov(), 0);
-    const std::int32_t handle = dov.AddSO(Lib::kSOKindSound);
-    ASSERT_GT(handle, 0);
-    ASSERT_EQ(dov.SetSOProp(handle, Lib::kSOBufferSize, static_cast<int>(tone(300).size())), 0);
-    QByteArray* buffer = nullptr;
-    ASSERT_EQ(dov.GetSOBuffer(handle, buffer), 0);
-    *buffer = tone(300);
+    DovLibrary dov(clock, DovLibrary::Options{}, u"/nonexistent/libvaro_media.so"_s);
+    ASSERT_EQ(dov.InitializeDov(), 0);  // start-up does not need the decoders
+    const std::int32_t handle = Fill(dov, tone(300));
     EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPrepare), Lib::kDovErrNoDecoder);
     const QString reason = dov.LastMediaError();
-    EXPECT_TRUE(reason.startsWith(QStringLiteral("media decoders not available: ")))
-        << reason.toStdString();
-    std::int32_t value = 0;
-    ASSERT_EQ(dov.GetSOProp(handle, Lib::kSOState, value), 0);
-    EXPECT_EQ(value, Lib::kStateEmpty);
+    EXPECT_TRUE(reason.startsWith(u"media decoders not available: "_s)) << reason.toStdString();
+    EXPECT_EQ(Prop(dov, handle, Lib::kSOState), Lib::kStateEmpty);
     EXPECT_EQ(dov.CallSOMethod(handle, Lib::kSOPlay), Lib::kDovErrNotPrepared);
 
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("op.avi"));
+    const QString path = dir.filePath(u"op.avi"_s);
     ASSERT_TRUE(dovtest::writeMovie(path, 5, 10, 32, 24, 300));
     EXPECT_EQ(dov.dshowPlay(path), Lib::kDovErrNoDecoder);
     EXPECT_EQ(dov.LastMediaError(), reason);
