@@ -167,11 +167,9 @@ void clsLaunch::ReleaseEngine() {
     if (mVaro == nullptr) {
         return;
     }
+    // The engine lets go of the process-wide reference itself, once its mode has ended.
     std::unique_ptr<clsVaro> engine = std::move(mVaro);
     engine.reset();
-    if (App().Varo != nullptr) {
-        App().Varo = nullptr;
-    }
 }
 
 void clsLaunch::OpenVaro() {

@@ -497,6 +497,10 @@ void clsVaro::Shutdown() {
     }
     MakeAutoClickTimer(0, 0, nullptr);
     ChangeMode(kModeNone, 0);
+    // From here on the subsystems go one by one: nothing may reach them through the engine.
+    if (App().Varo == this) {
+        App().Varo = nullptr;
+    }
     const auto log = [](const char* line) { App().PutLog(QString::fromLatin1(line)); };
     log("***************************************");
     log("Varo Terminate Process ...");
