@@ -51,6 +51,21 @@ protected:
         scene.kest.SetKestProp(KestLibrary::KestProp::ScreenUpdates, 1);
     }
 
+    // The running transition at its start, half-way and end: the pixel at (5, 5)
+    // and the whole frame against the goldens NAME_start, NAME_middle, NAME_end.
+    void expectPhases(const QString& name, QRgb start, QRgb middle, QRgb end) {
+        EXPECT_EQ(scene.pixel(5, 5), start);
+        EXPECT_TRUE(MatchesGolden(scene.frame(), name + "_start"));
+        scene.clock.sleep(kDuration / 2);
+        EXPECT_FALSE(ended());
+        EXPECT_TRUE(NearColor(scene.pixel(5, 5), middle));
+        EXPECT_TRUE(MatchesGolden(scene.frame(), name + "_middle", 1));
+        scene.clock.sleep(kDuration / 2);
+        EXPECT_TRUE(ended());
+        EXPECT_EQ(scene.pixel(5, 5), end);
+        EXPECT_TRUE(MatchesGolden(scene.frame(), name + "_end"));
+    }
+
     bool ended() {
         qint32 state = 0;
         return scene.kest.GetActProp(action, KestLibrary::ActProp::State, state) == 0 &&
@@ -69,34 +84,15 @@ TEST_F(Transition, FadeToBlackDarkensTheShownPicture) {
     freeze();
     scene.kest.SetFilmProp(scene.root, FilmProp::NeutralLevel, 128);
     run(KestLibrary::RedrawFunc::Level, scene.root, 128, 0);
-    EXPECT_EQ(scene.pixel(5, 5), kRed);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "fade_black_start"));
-
-    scene.clock.sleep(kDuration / 2);
-    EXPECT_FALSE(ended());
-    EXPECT_TRUE(NearColor(scene.pixel(5, 5), qRgb(128, 0, 0)));
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "fade_black_middle", 1));
-
-    scene.clock.sleep(kDuration / 2);
-    EXPECT_TRUE(ended());
-    EXPECT_EQ(scene.pixel(5, 5), kBlack);
+    expectPhases("fade_black", kRed, qRgb(128, 0, 0), kBlack);
     EXPECT_EQ(scene.pixel(60, 44), kBlack);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "fade_black_end"));
 }
 
 TEST_F(Transition, FadeToWhiteBrightensTheShownPicture) {
     freeze();
     scene.kest.SetFilmProp(scene.root, FilmProp::NeutralLevel, 128);
     run(KestLibrary::RedrawFunc::Level, scene.root, 128, 256);
-    EXPECT_EQ(scene.pixel(5, 5), kRed);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "fade_white_start"));
-    scene.clock.sleep(kDuration / 2);
-    EXPECT_TRUE(NearColor(scene.pixel(5, 5), qRgb(255, 128, 128)));
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "fade_white_middle", 1));
-    scene.clock.sleep(kDuration / 2);
-    EXPECT_TRUE(ended());
-    EXPECT_EQ(scene.pixel(5, 5), kWhite);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "fade_white_end"));
+    expectPhases("fade_white", kRed, qRgb(255, 128, 128), kWhite);
 }
 
 TEST_F(Transition, CrossFadeGoesFromTheFrozenFrameToTheNewScene) {
@@ -104,15 +100,7 @@ TEST_F(Transition, CrossFadeGoesFromTheFrozenFrameToTheNewScene) {
     fill(0xFF0000);  // blue, behind the frozen red
     EXPECT_EQ(scene.pixel(5, 5), kRed);
     run(KestLibrary::RedrawFunc::CrossFade, scene.root, 256, 0);
-    EXPECT_EQ(scene.pixel(5, 5), kRed);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "crossfade_start"));
-    scene.clock.sleep(kDuration / 2);
-    EXPECT_TRUE(NearColor(scene.pixel(5, 5), qRgb(128, 0, 127)));
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "crossfade_middle", 1));
-    scene.clock.sleep(kDuration / 2);
-    EXPECT_TRUE(ended());
-    EXPECT_EQ(scene.pixel(5, 5), kBlue);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "crossfade_end"));
+    expectPhases("crossfade", kRed, qRgb(128, 0, 127), kBlue);
 }
 
 TEST_F(Transition, RuleTransitionChangesDarkRulePixelsFirst) {
