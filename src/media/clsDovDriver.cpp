@@ -1,5 +1,6 @@
 #include "media/clsDovDriver.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/AppState.h"
@@ -26,25 +27,49 @@ QString withSlashes(const QString& path) {
     return result;
 }
 
-// The movie file the path names, its letter case looked up inside the movie
-// folder (or the folder the path names) as game data needs.
-QString ResolveMoviePath(const QString& path) {
+QString withoutTrailingSlashes(QString path) {
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) {
+        path.chop(1);
+    }
+    return path;
+}
+
+// The name below `folder` that `path` designates, when `path` lies in it.
+std::optional<QString> NameBelow(const QString& folder, const QString& path) {
+    if (folder.isEmpty() || !path.startsWith(folder + QLatin1Char('/'), Qt::CaseInsensitive)) {
+        return std::nullopt;
+    }
+    QString name = path.mid(folder.size());
+    while (name.startsWith(QLatin1Char('/'))) {
+        name.remove(0, 1);
+    }
+    return name;
+}
+
+// The movie file the path names. The engine gives the movie folder followed by
+// a name from the scenario; that name is looked up only inside the movie
+// folder, its letter case as game data needs. Any other path must lie in the
+// game folder and is looked up there. Names that are absolute, carry a drive
+// letter or climb with ".." are refused; on refusal or absence `why` says so.
+std::optional<QString> ResolveMoviePath(const QString& path, QString& why) {
     const QString given = withSlashes(path);
-    if (FileIo::isFile(given)) {
-        return given;
-    }
-    const QString movieDir = withSlashes(App().MovieDir);
-    QString root;
-    QString name;
-    if (!movieDir.isEmpty() && given.startsWith(movieDir + QLatin1Char('/'), Qt::CaseInsensitive)) {
-        root = movieDir;
-        name = given.mid(movieDir.size() + 1);
+    const QString movieDir = withoutTrailingSlashes(withSlashes(App().MovieDir));
+    const QString appDir = withoutTrailingSlashes(withSlashes(App().AppDir));
+    std::optional<QString> found;
+    if (const auto name = NameBelow(movieDir, given)) {
+        found = GameFolder(movieDir).find(*name, &why);
+    } else if (const auto name = NameBelow(appDir, given)) {
+        found = GameFolder(appDir).find(*name, &why);
+    } else if (!appDir.isEmpty()) {
+        found = GameFolder(appDir).find(given, &why);
     } else {
-        const auto slash = given.lastIndexOf(QLatin1Char('/'));
-        root = slash < 0 ? QStringLiteral(".") : given.left(slash);
-        name = given.mid(slash + 1);
+        why = QStringLiteral("no game folder to look in: ") + given;
     }
-    return GameFolder(root).find(name).value_or(given);
+    if (found && !FileIo::isFile(*found)) {
+        why = QStringLiteral("not a file: ") + *found;
+        return std::nullopt;
+    }
+    return found;
 }
 
 QString FileNameOf(const QString& path) {
@@ -126,7 +151,14 @@ bool clsDovDriver::IsPlaying(const Player& player) {
 }
 
 void clsDovDriver::ReadLength(const Player& player) {
-    mLib->GetSOProp(player.handle, Lib::kSOLength, mSOLength);
+    std::int32_t length = 0;
+    if (Ok(mLib->GetSOProp(player.handle, Lib::kSOLength, length))) {
+        mSOLength = ClampLength(length);
+    }
+}
+
+std::int32_t clsDovDriver::ClampLength(std::int32_t length) {
+    return std::clamp(length, 0, kMaxSoundLength);
 }
 
 void clsDovDriver::Trace(const QString& event) const {
@@ -499,13 +531,19 @@ bool clsDovDriver::SetVideoWindow(std::int32_t window) {
 }
 
 bool clsDovDriver::PlayMovie(const QString& path) {
-    const QString file = ResolveMoviePath(path);
-    if (!Ok(mLib->dshowPlay(file))) {
+    QString why;
+    const std::optional<QString> file = ResolveMoviePath(path, why);
+    if (!file) {
+        App().PutLog(QStringLiteral("dov movie error ") + quoted(path) + QStringLiteral(" (") +
+                     why + QLatin1Char(')'));
+        return false;
+    }
+    if (!Ok(mLib->dshowPlay(*file))) {
         App().PutLog(QStringLiteral("dov movie error ") + quoted(path) + QStringLiteral(" (") +
                      mLib->LastMediaError() + QLatin1Char(')'));
         return false;
     }
-    mMovieName = FileNameOf(file);
+    mMovieName = FileNameOf(*file);
     Trace(QStringLiteral("movie play ") + mMovieName);
     return true;
 }

@@ -23,6 +23,11 @@ class clsDovDriver {
 public:
     static constexpr int kEffectPlayers = 5;
     static constexpr std::int32_t kDefaultBGMFadeTime = 500;
+    // The longest sound length passed on, in milliseconds. A message's automatic
+    // advance waits for its voice's length plus a setting, summed in 32 bits; ten
+    // minutes is far beyond any voice line, yet a damaged sound claiming days (or
+    // less than nothing) can neither stall the game nor overflow that sum.
+    static constexpr std::int32_t kMaxSoundLength = 10 * 60 * 1000;
 
     // What the driver takes from the rest of the engine. Empty functions fall
     // back to: no BGMFadeTime setting, the engine's archive driver, and no game
@@ -64,8 +69,9 @@ public:
     void SetCVVolume(std::int32_t volume);
     std::int32_t BGMVolumeRate() const { return mBGMVolumeRate; }
     void SetBGMVolumeRate(std::int32_t rate);
+    // Length of the sound most recently started, 0 .. kMaxSoundLength.
     std::int32_t SOLength() const { return mSOLength; }
-    void SetSOLength(std::int32_t length) { mSOLength = length; }
+    void SetSOLength(std::int32_t length) { mSOLength = ClampLength(length); }
     std::int32_t BGMFadeTime() const { return mBGMFadeTime; }
 
     bool IsPlayingBGM();
@@ -103,6 +109,7 @@ private:
     bool Call(const Player& player, std::int32_t method);
     bool IsPlaying(const Player& player);
     void ReadLength(const Player& player);
+    static std::int32_t ClampLength(std::int32_t length);
     void Trace(const QString& event) const;
     void TraceSound(const QString& op, const Player& player) const;
 

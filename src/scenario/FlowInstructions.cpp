@@ -45,8 +45,18 @@ void FlowInstructions::Go(const QStringList& words) {
 
 void FlowInstructions::Call(const QStringList& words) {
     const QString name = mIntprt.CurrentScript() ? mIntprt.CurrentScript()->Name() : QString();
-    mIntprt.PushReturn(name + QLatin1Char('.') + QString::number(mIntprt.Address() + 1));
-    Jump(words.value(1));
+    if (!mIntprt.PushReturn(name + QLatin1Char('.') + QString::number(mIntprt.Address() + 1))) {
+        mIntprt.ReportRuntimeError(QStringLiteral("callの入れ子が深すぎます（上限") +
+                                   QString::number(clsInterpreter::kMaxCallDepth) +
+                                   QStringLiteral("段）。returnのないcallを確かめてください。"));
+        return;
+    }
+    if (mIntprt.GoLabel(words.value(1))) {
+        mIntprt.JumpDone();
+    } else {
+        // No jump: the return address would send a later return to the wrong place.
+        mIntprt.PopReturn();
+    }
 }
 
 void FlowInstructions::Return(const QStringList&) {

@@ -7,9 +7,14 @@
 #include "data/clsSaveData.h"
 #include "platform/Platform.h"
 #include "platform/os/MsgBox.h"
+#include "scenario/CharacterInstructions.h"
+#include "scenario/ChoiceInstructions.h"
 #include "scenario/FlowInstructions.h"
 #include "scenario/InterpreterHost.h"
+#include "scenario/SceneInstructions.h"
 #include "scenario/Script.h"
+#include "scenario/TextInstructions.h"
+#include "scenario/WaitSoundInstructions.h"
 
 namespace {
 
@@ -28,7 +33,12 @@ clsInterpreter::clsInterpreter(InterpreterHost& host, INIFile& systemInfo, Share
       mScripts(&systemInfo),
       mResolver(this),
       mTargetResolver(this),
-      mFlow(std::make_unique<FlowInstructions>(*this)) {}
+      mFlow(std::make_unique<FlowInstructions>(*this)),
+      mText(std::make_unique<TextInstructions>(*this)),
+      mScene(std::make_unique<SceneInstructions>(*this)),
+      mCharacters(std::make_unique<CharacterInstructions>(*this)),
+      mWaitSound(std::make_unique<WaitSoundInstructions>(*this)),
+      mChoices(std::make_unique<ChoiceInstructions>(*this)) {}
 
 clsInterpreter::~clsInterpreter() {
     App().PutLog(QStringLiteral("Interpreter-Terminate"));
@@ -42,6 +52,7 @@ bool clsInterpreter::Init() {
 
 void clsInterpreter::BuildInstructionTable() {
     mInstructionTable.clear();
+    mDecoded.clear();
     const QStringList lines =
         mSystemInfo.KeySection(QStringLiteral("Instruction")).Text().split(QStringLiteral("\r\n"));
     for (const QString& raw : lines) {
@@ -109,14 +120,14 @@ bool clsInterpreter::StepNext() {
     mHost.SetEventEnabled(false);
     mMoviePlayed = false;
     for (;;) {
-        mCurrentLine = mCurrentScript ? mCurrentScript->Element(mAddress) : QString();
-        if (mCurrentLine.isEmpty()) {
+        const DecodedLine* line = CurrentDecodedLine();
+        if (line == nullptr) {
             return EndAtScriptEnd();
         }
-        QStringList words;
-        QString error;
-        if (!DecodeInstruction(mCurrentLine, words, error)) {
-            ReportRuntimeError(error);
+        // A copy: the handler may jump and decode other lines.
+        const QStringList words = line->words;
+        if (!line->ok) {
+            ReportRuntimeError(line->error);
             ++mAddress;
             mStepAborted = false;
             AskQuit();
@@ -142,6 +153,11 @@ bool clsInterpreter::StepNext() {
         if (!Execute(words)) {
             return false;
         }
+        if (mStepLeft) {
+            // Another mode has taken over: the game's menus stay as it set them.
+            mHost.SetEventEnabled(true);
+            return true;
+        }
         if (mAdvance) {
             ++mAddress;
         }
@@ -156,6 +172,24 @@ bool clsInterpreter::StepNext() {
         }
         return StopAtWait();
     }
+}
+
+const clsInterpreter::DecodedLine* clsInterpreter::CurrentDecodedLine() {
+    mCurrentLine = mCurrentScript ? mCurrentScript->Element(mAddress) : QString();
+    if (mCurrentLine.isEmpty()) {
+        return nullptr;
+    }
+    DecodedScript& decoded = mDecoded[mCurrentScript.get()];
+    if (decoded.script != mCurrentScript) {
+        decoded.script = mCurrentScript;
+        decoded.lines.assign(static_cast<size_t>(mCurrentScript->Count()), std::nullopt);
+    }
+    std::optional<DecodedLine>& slot = decoded.lines[static_cast<size_t>(mAddress)];
+    if (!slot) {
+        slot.emplace();
+        slot->ok = DecodeInstruction(mCurrentLine, slot->words, slot->error);
+    }
+    return &*slot;
 }
 
 bool clsInterpreter::EndAtScriptEnd() {
@@ -191,6 +225,7 @@ bool clsInterpreter::Execute(const QStringList& words) {
     const QString word = words.first().toLower();
     const auto handler = mHandlers.constFind(word);
     mStepAborted = false;
+    mStepLeft = false;
     if (handler == mHandlers.constEnd()) {
         ReportRuntimeError(QStringLiteral("未実装命令'") + word +
                            QStringLiteral("'を実行しようとしました。"));
@@ -283,6 +318,19 @@ qint32 clsInterpreter::Sbl(const QString& expression) {
     return value;
 }
 
+bool clsInterpreter::PushReturn(const QString& entry) {
+    if (mStack.size() >= kMaxCallDepth) {
+        return false;
+    }
+    mStack.append(entry);
+    return true;
+}
+
+QString clsInterpreter::SystemInfoValue(const QString& section, const QString& key) const {
+    return mSystemInfo.KeyExists(section) ? mSystemInfo.KeySection(section).KeyValue(key)
+                                          : QString();
+}
+
 std::optional<QString> clsInterpreter::PopReturn() {
     if (mStack.isEmpty()) {
         return std::nullopt;
@@ -322,6 +370,8 @@ void clsInterpreter::SaveStatus() {
 }
 
 void clsInterpreter::LoadStatus() {
+    // The script cache was emptied: scripts are assembled anew.
+    mDecoded.clear();
     INISection& status = mSaveData.IntprtStatus();
     GoLabel(status.KeyValue(QStringLiteral("Address")));
     mWaitMode = static_cast<qint32>(

@@ -6,13 +6,19 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "scenario/ScriptManager.h"
 #include "scenario/ValueResolver.h"
 #include "scenario/VariableScope.h"
 
+class ChoiceInstructions;
+class CharacterInstructions;
 class FlowInstructions;
+class SceneInstructions;
+class TextInstructions;
+class WaitSoundInstructions;
 class INIFile;
 class INISection;
 class InterpreterHost;
@@ -33,6 +39,9 @@ public:
     static constexpr qint32 kClickWait = 4;
     static constexpr qint32 kChoiceWait = 5;
     static constexpr qint32 kButtonWait = 6;
+    // Return addresses a call stack holds at most: a scenario that calls
+    // without returning reports an error instead of growing without end.
+    static constexpr qsizetype kMaxCallDepth = 4096;
 
     clsInterpreter(InterpreterHost& host, INIFile& systemInfo, SharedData& shared,
                    clsSaveData& saveData);
@@ -74,22 +83,46 @@ public:
     ValueResolver& Resolver() { return mResolver; }
     ValueResolver& TargetResolver() { return mTargetResolver; }
     INIFile& SystemInfo() { return mSystemInfo; }
+    // A value of the system information document.
+    QString SystemInfoValue(const QString& section, const QString& key) const;
+    SharedData& Shared() { return mShared; }
+    clsSaveData& SaveData() { return mSaveData; }
     InterpreterHost& Host() { return mHost; }
-    void PushReturn(const QString& entry) { mStack.append(entry); }
+    // False (nothing pushed) when the stack is full.
+    bool PushReturn(const QString& entry);
     std::optional<QString> PopReturn();
     void ReportRuntimeError(const QString& message);
     // Asks "終了しますか"; on yes closes the engine and ends the running step.
     void AskQuit();
+    // The running step ends at once: StepNext returns false (the engine closes).
+    void AbortStep() { mStepAborted = true; }
+    // The game mode was left: the step ends at once and StepNext returns true
+    // without touching the game's menus.
+    void LeaveStep() { mStepLeft = true; }
 
     // Decodes one instruction line against the instruction table.
     bool DecodeInstruction(const QString& line, QStringList& words, QString& error) const;
 
 private:
+    // An instruction line decoded once: its words, or the decoding error.
+    struct DecodedLine {
+        bool ok = false;
+        QStringList words;
+        QString error;
+    };
+    // The decoded lines of one script, filled in as they are first executed.
+    struct DecodedScript {
+        std::shared_ptr<Script> script;
+        std::vector<std::optional<DecodedLine>> lines;
+    };
+
     const INISection* Constants() const override;
     INISection* GameVariables() override;
     INISection* SharedVariables() override;
 
     void BuildInstructionTable();
+    // The line at the current address, decoded; null past the script's end.
+    const DecodedLine* CurrentDecodedLine();
     void DetermineSkipping();
     // Executes words; false when the step must end at once.
     bool Execute(const QStringList& words);
@@ -106,7 +139,13 @@ private:
     ValueResolver mTargetResolver;
     QHash<QString, QStringList> mInstructionTable;  // lower-cased word -> argument pattern
     QHash<QString, Handler> mHandlers;
+    std::unordered_map<const Script*, DecodedScript> mDecoded;
     std::unique_ptr<FlowInstructions> mFlow;
+    std::unique_ptr<TextInstructions> mText;
+    std::unique_ptr<SceneInstructions> mScene;
+    std::unique_ptr<CharacterInstructions> mCharacters;
+    std::unique_ptr<WaitSoundInstructions> mWaitSound;
+    std::unique_ptr<ChoiceInstructions> mChoices;
 
     std::shared_ptr<Script> mCurrentScript;
     qint32 mAddress = 0;
@@ -122,6 +161,7 @@ private:
     qint32 mEffectTime = 500;
     bool mAdvance = true;
     bool mStepAborted = false;
+    bool mStepLeft = false;
     bool mMoviePlayed = false;
     QString mCurrentLine;
 };

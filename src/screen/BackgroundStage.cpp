@@ -23,9 +23,12 @@ void BackgroundStage::Clear() {
     mFillColor = 0;
 }
 
-void BackgroundStage::BGFill(std::int32_t colour, std::int32_t duration) {
+bool BackgroundStage::BGFill(std::int32_t colour, std::int32_t duration) {
     KestLibrary& kest = mDriver.Library();
     const clsKestDriver::FilmId back = mDriver.FIDBack();
+    if (back == clsKestDriver::kNoFilm) {
+        return false;
+    }
     const bool released = mDriver.DrawActivity();
     if (released) {
         mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
@@ -44,6 +47,7 @@ void BackgroundStage::BGFill(std::int32_t colour, std::int32_t duration) {
     mFillColor = colour;
     App().PutLog(QStringLiteral("BG Fill to color'") +
                  stdHelpers::HexPad(static_cast<std::uint32_t>(colour), 8) + QStringLiteral("'"));
+    return true;
 }
 
 bool BackgroundStage::SameView(const QString& name, std::int32_t x, std::int32_t y,
@@ -54,7 +58,7 @@ bool BackgroundStage::SameView(const QString& name, std::int32_t x, std::int32_t
     return absolute ? (x == mX && y == mY) : (x == 0 && y == 0);
 }
 
-void BackgroundStage::BGCenter(const QString& name, std::int32_t x, std::int32_t y,
+bool BackgroundStage::BGCenter(const QString& name, std::int32_t x, std::int32_t y,
                                std::int32_t duration, bool absolute) {
     KestLibrary& kest = mDriver.Library();
     const clsKestDriver::FilmId back = mDriver.FIDBack();
@@ -67,7 +71,7 @@ void BackgroundStage::BGCenter(const QString& name, std::int32_t x, std::int32_t
     kest.ExeQueue();
     if (SameView(name, x, y, absolute)) {
         App().PutLog(QStringLiteral("BGCenter Command Same File And Pos"));
-        return;
+        return true;
     }
     if (!absolute) {
         x += mX;
@@ -97,11 +101,15 @@ void BackgroundStage::BGCenter(const QString& name, std::int32_t x, std::int32_t
     if (released) {
         mDriver.DrawActivate(clsKestDriver::kEffectFade, duration);
     }
+    return loaded;
 }
 
-void BackgroundStage::BGMove(std::int32_t x, std::int32_t y, std::int32_t duration, bool absolute) {
+bool BackgroundStage::BGMove(std::int32_t x, std::int32_t y, std::int32_t duration, bool absolute) {
     KestLibrary& kest = mDriver.Library();
     const clsKestDriver::FilmId back = mDriver.FIDBack();
+    if (back == clsKestDriver::kNoFilm) {
+        return false;
+    }
     if (!mDriver.DrawActivity()) {
         duration = 0;
     }
@@ -117,7 +125,7 @@ void BackgroundStage::BGMove(std::int32_t x, std::int32_t y, std::int32_t durati
     if (duration == 0) {
         kest.SetFilmProp(back, FilmProp::Position, target);
         kest.ExeQueue();
-        return;
+        return true;
     }
     const clsKestDriver::ActionId action =
         mDriver.AddActByParam({Tok::MovePoint, static_cast<std::int32_t>(FilmProp::Position),
@@ -131,4 +139,5 @@ void BackgroundStage::BGMove(std::int32_t x, std::int32_t y, std::int32_t durati
     kest.WaitBlt();
     kest.RemoveAction(action);
     kest.ExeQueue();
+    return true;
 }

@@ -17,14 +17,16 @@ public:
     // Forgets the picture, centre and colour (a new film set).
     void Clear();
 
-    // The whole background becomes one colour (0x00BBGGRR).
-    void BGFill(std::int32_t colour, std::int32_t duration);
+    // The whole background becomes one colour (0x00BBGGRR). False without a
+    // background film.
+    bool BGFill(std::int32_t colour, std::int32_t duration);
     // Shows the picture with its centre at (x, y), or moves it by (x, y)
-    // without `absolute`.
-    void BGCenter(const QString& name, std::int32_t x, std::int32_t y, std::int32_t duration,
+    // without `absolute`. False when the picture could not be loaded.
+    bool BGCenter(const QString& name, std::int32_t x, std::int32_t y, std::int32_t duration,
                   bool absolute);
     // Moves the background's centre to (x, y), or by (x, y) without `absolute`.
-    void BGMove(std::int32_t x, std::int32_t y, std::int32_t duration, bool absolute);
+    // False without a background film.
+    bool BGMove(std::int32_t x, std::int32_t y, std::int32_t duration, bool absolute);
 
     const QString& BGName() const { return mName; }
     std::int32_t BGX() const { return mX; }

@@ -50,6 +50,33 @@ bool CharacterStage::Ready() const {
            At(0).film != KestLibrary::kNoFilm;
 }
 
+// Film set 1 has no characters by design; any other film set without their
+// films cannot show them.
+bool CharacterStage::ResultWithoutFilms() const {
+    return mDriver.BaseFilmSet() == clsKestDriver::kFilmSetBasic;
+}
+
+bool CharacterStage::LookUp(const QString& key, int& index) const {
+    index = -1;
+    if (!Ready()) {
+        return false;
+    }
+    index = FindChar(key, false);
+    return true;
+}
+
+template <typename Action>
+bool CharacterStage::OnSlot(const QString& key, Action action) {
+    int index = -1;
+    if (!LookUp(key, index)) {
+        return ResultWithoutFilms();
+    }
+    if (index >= 0) {
+        action(index);
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Lookup
 
@@ -140,10 +167,16 @@ void CharacterStage::FilmAvoid(FilmId film, bool visible) {
 // ---------------------------------------------------------------------------
 // Showing a picture
 
-void CharacterStage::CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
+bool CharacterStage::CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
                               std::int32_t h, std::int32_t duration) {
     if (!Ready()) {
-        return;
+        return ResultWithoutFilms();
+    }
+    // Checked before any slot moves, so a picture that cannot be shown leaves
+    // the scene and the slots as they are.
+    if (NeedsLoad(file) && !mDriver.ProbePicture(file)) {
+        App().PutLog(QStringLiteral("CG Command Load Error '") + file + QStringLiteral("'"));
+        return false;
     }
     const bool released = mDriver.DrawActivity();
     if (released) {
@@ -158,14 +191,29 @@ void CharacterStage::CGChange(const QString& file, std::int32_t x, std::int32_t 
     }
     bool mustLoad = true;
     if (!BringToFront(file, x, y, released, mustLoad)) {
-        return;
+        return true;
     }
-    if (mustLoad) {
-        LoadIntoFront(file, w, h);
+    const bool loaded = !mustLoad || LoadIntoFront(file, w, h);
+    if (loaded) {
+        ShowInFront(file, x, y);
+    } else {
+        AbandonFront(file);
     }
+    if (released) {
+        mDriver.DrawActivate(clsKestDriver::kEffectFade, duration);
+    }
+    return loaded;
+}
+
+bool CharacterStage::NeedsLoad(const QString& file) const {
+    const int found = FirstWithFile(file);
+    return found < 0 || At(found).BlendColor != mCharBlendColor;
+}
+
+void CharacterStage::ShowInFront(const QString& file, std::int32_t x, std::int32_t y) {
     KestLibrary& kest = mDriver.Library();
     Slot& front = SlotAt(0);
-    front.CID = cid;
+    front.CID = FileToCID(file);
     front.File = file;
     front.Visible = true;
     front.X = x;
@@ -178,9 +226,16 @@ void CharacterStage::CGChange(const QString& file, std::int32_t x, std::int32_t 
     kest.ExeQueue();
     App().PutLog(QStringLiteral("CG Command "));
     LogChCondition();
-    if (released) {
-        mDriver.DrawActivate(clsKestDriver::kEffectFade, duration);
-    }
+}
+
+// Only when the picture went away after it was checked: the slot must not
+// show what its film held before.
+void CharacterStage::AbandonFront(const QString& file) {
+    App().PutLog(QStringLiteral("CG Command Load Error '") + file + QStringLiteral("'"));
+    Slot& front = SlotAt(0);
+    front.File.clear();
+    front.CID.clear();
+    HideSlot(0);
 }
 
 bool CharacterStage::BringToFront(const QString& file, std::int32_t x, std::int32_t y,
@@ -211,10 +266,12 @@ bool CharacterStage::BringToFront(const QString& file, std::int32_t x, std::int3
     return true;
 }
 
-void CharacterStage::LoadIntoFront(const QString& file, std::int32_t w, std::int32_t h) {
+bool CharacterStage::LoadIntoFront(const QString& file, std::int32_t w, std::int32_t h) {
     KestLibrary& kest = mDriver.Library();
     Slot& front = SlotAt(0);
-    mDriver.LoadPng(front.film, file, true, true);
+    if (!mDriver.LoadPng(front.film, file, true, true)) {
+        return false;
+    }
     front.naturalSize = w == kNaturalSize && h == kNaturalSize;
     if (front.naturalSize) {
         kest.CallFilmMethod(front.film, FilmMethod::NaturalSize);
@@ -233,34 +290,33 @@ void CharacterStage::LoadIntoFront(const QString& file, std::int32_t w, std::int
     front.column = front.row = 0;
     kest.SetFilmProp(front.film, FilmProp::CellColumn, 0);
     kest.SetFilmProp(front.film, FilmProp::CellRow, 0);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
 // Cells, hiding, opacity and movement
 
-void CharacterStage::CGFlip(const QString& key, std::int32_t column, std::int32_t row) {
-    const int index = VisibleSlot(key);
-    if (index < 0) {
-        return;
-    }
-    Slot& slot = SlotAt(index);
-    KestLibrary& kest = mDriver.Library();
-    if (column != -1) {
-        slot.column = column;
-        kest.SetFilmProp(slot.film, FilmProp::CellColumn, column);
-    }
-    if (row != -1) {
-        slot.row = row;
-        kest.SetFilmProp(slot.film, FilmProp::CellRow, row);
-    }
-    kest.ExeQueue();
+bool CharacterStage::CGFlip(const QString& key, std::int32_t column, std::int32_t row) {
+    return OnSlot(key, [&](int index) {
+        Slot& slot = SlotAt(index);
+        KestLibrary& kest = mDriver.Library();
+        if (column != -1) {
+            slot.column = column;
+            kest.SetFilmProp(slot.film, FilmProp::CellColumn, column);
+        }
+        if (row != -1) {
+            slot.row = row;
+            kest.SetFilmProp(slot.film, FilmProp::CellRow, row);
+        }
+        kest.ExeQueue();
+    });
 }
 
-void CharacterStage::CGHide(const QString& key, std::int32_t duration) {
-    const int index = VisibleSlot(key);
-    if (index < 0) {
-        return;
-    }
+bool CharacterStage::CGHide(const QString& key, std::int32_t duration) {
+    return OnSlot(key, [&](int index) { HideWithEffect(index, duration); });
+}
+
+void CharacterStage::HideWithEffect(int index, std::int32_t duration) {
     const bool released = mDriver.DrawActivity();
     if (duration != 0 && released) {
         mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
@@ -276,9 +332,9 @@ void CharacterStage::CGHide(const QString& key, std::int32_t duration) {
     LogChCondition();
 }
 
-void CharacterStage::CGHideAll(std::int32_t duration) {
+bool CharacterStage::CGHideAll(std::int32_t duration) {
     if (!Ready()) {
-        return;
+        return ResultWithoutFilms();
     }
     const bool released = mDriver.DrawActivity();
     if (duration != 0 && released) {
@@ -295,6 +351,7 @@ void CharacterStage::CGHideAll(std::int32_t duration) {
     }
     App().PutLog(QStringLiteral("CGH(All) Command "));
     LogChCondition();
+    return true;
 }
 
 // The slot leaves the view, keeps its picture and goes behind the visible slots.
@@ -311,44 +368,41 @@ void CharacterStage::HideSlot(int index) {
     MoveToBack(index);
 }
 
-void CharacterStage::CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration,
+bool CharacterStage::CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration,
                              bool wait) {
-    const int index = VisibleSlot(key);
-    if (index < 0) {
-        return;
-    }
-    Slot& slot = SlotAt(index);
-    slot.Alpha = alpha;
-    if (duration == 0 || !mDriver.DrawActivity()) {
-        mDriver.Library().SetFilmProp(slot.film, FilmProp::Opacity, alpha);
-        mDriver.Library().ExeQueue();
-        return;
-    }
-    Animate(index, {Tok::MoveValue, Code(FilmProp::Opacity), alpha, duration, Tok::End}, wait);
+    return OnSlot(key, [&](int index) {
+        Slot& slot = SlotAt(index);
+        slot.Alpha = alpha;
+        if (duration == 0 || !mDriver.DrawActivity()) {
+            mDriver.Library().SetFilmProp(slot.film, FilmProp::Opacity, alpha);
+            mDriver.Library().ExeQueue();
+            return;
+        }
+        Animate(index, {Tok::MoveValue, Code(FilmProp::Opacity), alpha, duration, Tok::End}, wait);
+    });
 }
 
-void CharacterStage::CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
+bool CharacterStage::CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
                             std::int32_t duration, bool wait) {
-    const int index = VisibleSlot(key);
-    if (index < 0) {
-        return;
-    }
-    Slot& slot = SlotAt(index);
-    if (!absolute) {
-        x += slot.X;
-        y += slot.Y;
-    }
-    slot.X = x;
-    slot.Y = y;
-    const QPoint target(x - slot.W / 2, y - slot.H / 2);
-    if (duration == 0 || !mDriver.DrawActivity()) {
-        mDriver.Library().SetFilmProp(slot.film, FilmProp::Position, target);
-        mDriver.Library().ExeQueue();
-        return;
-    }
-    Animate(index,
+    return OnSlot(key, [&](int index) {
+        Slot& slot = SlotAt(index);
+        if (!absolute) {
+            x += slot.X;
+            y += slot.Y;
+        }
+        slot.X = x;
+        slot.Y = y;
+        const QPoint target(x - slot.W / 2, y - slot.H / 2);
+        if (duration == 0 || !mDriver.DrawActivity()) {
+            mDriver.Library().SetFilmProp(slot.film, FilmProp::Position, target);
+            mDriver.Library().ExeQueue();
+            return;
+        }
+        Animate(
+            index,
             {Tok::MovePoint, Code(FilmProp::Position), target.x(), target.y(), duration, Tok::End},
             wait);
+    });
 }
 
 void CharacterStage::Animate(int index, const std::vector<std::int32_t>& tokens, bool wait) {
@@ -372,48 +426,34 @@ void CharacterStage::Animate(int index, const std::vector<std::int32_t>& tokens,
 // ---------------------------------------------------------------------------
 // The slot's own action
 
-void CharacterStage::CGActClear(const QString& key) {
-    const int index = VisibleSlot(key);
-    if (index >= 0) {
-        ClearAction(index);
-    }
+bool CharacterStage::CGActClear(const QString& key) {
+    return OnSlot(key, [this](int index) { ClearAction(index); });
 }
 
-void CharacterStage::CGActAdd(const QString& key, const QStringList& list) {
-    const int index = VisibleSlot(key);
-    if (index < 0) {
-        return;
-    }
-    std::vector<std::int32_t> tokens;
-    for (const QString& element : list) {
-        const std::int32_t token = stdHelpers::LeadingInteger(element);
-        if (token == kEndOfList) {
-            break;
+bool CharacterStage::CGActAdd(const QString& key, const QStringList& list) {
+    return OnSlot(key, [&](int index) {
+        std::vector<std::int32_t> tokens;
+        for (const QString& element : list) {
+            const std::int32_t token = stdHelpers::LeadingInteger(element);
+            if (token == kEndOfList) {
+                break;
+            }
+            tokens.push_back(token);
         }
-        tokens.push_back(token);
-    }
-    AppendTokens(index, tokens);
+        AppendTokens(index, tokens);
+    });
 }
 
-void CharacterStage::CGActStart(const QString& key) {
-    const int index = VisibleSlot(key);
-    if (index >= 0) {
-        CallAction(index, ActMethod::Start);
-    }
+bool CharacterStage::CGActStart(const QString& key) {
+    return OnSlot(key, [this](int index) { CallAction(index, ActMethod::Start); });
 }
 
-void CharacterStage::CGActEnd(const QString& key) {
-    const int index = VisibleSlot(key);
-    if (index >= 0) {
-        CallAction(index, ActMethod::Stop);
-    }
+bool CharacterStage::CGActEnd(const QString& key) {
+    return OnSlot(key, [this](int index) { CallAction(index, ActMethod::Stop); });
 }
 
-void CharacterStage::CGActComplete(const QString& key) {
-    const int index = VisibleSlot(key);
-    if (index >= 0) {
-        CallAction(index, ActMethod::Finish);
-    }
+bool CharacterStage::CGActComplete(const QString& key) {
+    return OnSlot(key, [this](int index) { CallAction(index, ActMethod::Finish); });
 }
 
 void CharacterStage::ClearAction(int index) {
@@ -444,9 +484,20 @@ void CharacterStage::CallAction(int index, ActMethod method) {
 // ---------------------------------------------------------------------------
 // Face picture and log
 
-void CharacterStage::FaceChange(FilmId faceFilm, const QString& name) {
+bool CharacterStage::FaceChange(FilmId faceFilm, const QString& name) {
+    if (faceFilm == KestLibrary::kNoFilm) {
+        // A window without a face part: the name is kept for the save data.
+        mFace = name;
+        return name.isEmpty() || ResultWithoutFilms();
+    }
+    // Checked first, so a picture that cannot be shown leaves the face shown.
+    if (!name.isEmpty() && !mDriver.ProbePicture(name)) {
+        App().PutLog(QStringLiteral("Face Load Error '") + name + QStringLiteral("'"));
+        return false;
+    }
     KestLibrary& kest = mDriver.Library();
     mFace = name;
+    bool loaded = true;
     if (name.isEmpty()) {
         kest.SetFilmProp(faceFilm, FilmProp::Opacity, 0);
     } else {
@@ -454,14 +505,15 @@ void CharacterStage::FaceChange(FilmId faceFilm, const QString& name) {
         if (released) {
             mDriver.DrawDeactivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
         }
-        mDriver.LoadPng(faceFilm, name, true, true);
-        kest.SetFilmProp(faceFilm, FilmProp::Opacity, clsKestDriver::kFullOpacity);
+        loaded = mDriver.LoadPng(faceFilm, name, true, true);
+        kest.SetFilmProp(faceFilm, FilmProp::Opacity, loaded ? clsKestDriver::kFullOpacity : 0);
         if (released) {
             mDriver.DrawActivate(clsKestDriver::kEffectNone, clsKestDriver::kDefaultDuration);
         }
     }
     kest.ExeQueue();
     kest.WaitBlt();
+    return loaded;
 }
 
 void CharacterStage::LogChCondition() {

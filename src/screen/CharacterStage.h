@@ -14,7 +14,9 @@ class clsKestDriver;
 // The twenty character slots of the scene: picture films placed by their
 // centres and stacked front (slot 0) to back (slot 19), each with its own
 // action. Slots are looked up by character ID or picture name; an unknown key
-// makes every operation do nothing.
+// makes every operation do nothing (and succeed). Operations answer false on a
+// real failure: a picture that cannot be loaded, or no character films outside
+// film set 1 (which has none by design; there they do nothing and succeed).
 class CharacterStage {
 public:
     using FilmId = KestLibrary::FilmId;
@@ -64,26 +66,28 @@ public:
     std::int32_t CharBlendColor() const { return mCharBlendColor; }
     void CharBlendColor(std::int32_t colour) { mCharBlendColor = colour; }
 
-    // Shows the picture centred at (x, y), w and h -1 for its own size.
-    void CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
+    // Shows the picture centred at (x, y), w and h -1 for its own size. A
+    // picture that cannot be loaded changes nothing (false).
+    bool CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
                   std::int32_t h, std::int32_t duration);
     // Picture cell shown; -1 keeps that index.
-    void CGFlip(const QString& key, std::int32_t column, std::int32_t row);
-    void CGHide(const QString& key, std::int32_t duration);
-    void CGHideAll(std::int32_t duration);
-    void CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration, bool wait);
-    void CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
+    bool CGFlip(const QString& key, std::int32_t column, std::int32_t row);
+    bool CGHide(const QString& key, std::int32_t duration);
+    bool CGHideAll(std::int32_t duration);
+    bool CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration, bool wait);
+    bool CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
                 std::int32_t duration, bool wait);
 
     // The slot's own action.
-    void CGActClear(const QString& key);
-    void CGActAdd(const QString& key, const QStringList& list);
-    void CGActStart(const QString& key);
-    void CGActEnd(const QString& key);
-    void CGActComplete(const QString& key);
+    bool CGActClear(const QString& key);
+    bool CGActAdd(const QString& key, const QStringList& list);
+    bool CGActStart(const QString& key);
+    bool CGActEnd(const QString& key);
+    bool CGActComplete(const QString& key);
 
-    // The face picture in the message window; "" hides it.
-    void FaceChange(FilmId faceFilm, const QString& name);
+    // The face picture in the message window; "" hides it. A picture that
+    // cannot be loaded leaves the face as it was (false).
+    bool FaceChange(FilmId faceFilm, const QString& name);
     const QString& Face() const { return mFace; }
 
     // Debug log of every slot.
@@ -96,6 +100,19 @@ public:
 private:
     Slot& SlotAt(int index) { return mSlots[static_cast<size_t>(index)]; }
     bool Ready() const;
+    // The answer of an operation that finds no character films.
+    bool ResultWithoutFilms() const;
+    // The visible slot of the key through `index` (-1 for an unknown key);
+    // false when there are no character films.
+    bool LookUp(const QString& key, int& index) const;
+    // Runs `action`(index) on the visible slot of the key; an unknown key does
+    // nothing and succeeds.
+    template <typename Action>
+    bool OnSlot(const QString& key, Action action);
+    // Whether showing the picture needs it loaded (not in a slot, or there with
+    // another blend colour).
+    bool NeedsLoad(const QString& file) const;
+    void ShowInFront(const QString& file, std::int32_t x, std::int32_t y);
     int VisibleSlot(const QString& key) const;
     int FirstWithFile(const QString& file) const;
     void FilmAvoid(FilmId film, bool visible);
@@ -103,8 +120,12 @@ private:
     // False when nothing is left to do; `mustLoad` tells whether to load.
     bool BringToFront(const QString& file, std::int32_t x, std::int32_t y, bool released,
                       bool& mustLoad);
-    void LoadIntoFront(const QString& file, std::int32_t w, std::int32_t h);
+    bool LoadIntoFront(const QString& file, std::int32_t w, std::int32_t h);
+    // The front slot after its picture failed to load: emptied and sent back.
+    void AbandonFront(const QString& file);
     void HideSlot(int index);
+    // CGHide of one visible slot: inside a freeze and a fade when a duration is given.
+    void HideWithEffect(int index, std::int32_t duration);
     void ClearAction(int index);
     void AppendTokens(int index, std::span<const std::int32_t> tokens);
     void CallAction(int index, KestLibrary::ActMethod method);

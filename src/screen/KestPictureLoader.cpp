@@ -46,10 +46,8 @@ bool KestPictureLoader::LoadBmp(FilmId film, const QString& pictureName, const Q
     if (!picture.isEmpty()) {
         std::int32_t id = -1;
         if (const auto path = FindPicFile(picture)) {
-            mWorkPicture = ReadPicture(*path);
+            mWorkPicture = ReadLogged(picture, *path, "bmp");
             if (mWorkPicture.isNull()) {
-                App().PutLog(QStringLiteral("kest loadpicture ") + Quoted(picture) +
-                             QStringLiteral(" unreadable bmp file"));
                 return false;
             }
             size = mWorkPicture.size();
@@ -63,6 +61,9 @@ bool KestPictureLoader::LoadBmp(FilmId film, const QString& pictureName, const Q
             size = QSize(width, height);
         }
         if (resize) {
+            if (!SizeAccepted(picture, size)) {
+                return false;
+            }
             Resize(film, size);
         }
         if (id == -1) {
@@ -92,10 +93,8 @@ bool KestPictureLoader::LoadPng(FilmId film, const QString& pictureName, bool wi
         return LoadBmp(film, picture, withMask ? picture + QStringLiteral("-m") : QString(),
                        resize);
     }
-    const QImage image = ReadPicture(*path);
-    if (image.isNull()) {
-        App().PutLog(QStringLiteral("kest loadpicture ") + Quoted(picture) +
-                     QStringLiteral(" unreadable png file"));
+    const QImage image = ReadLogged(picture, *path, "png");
+    if (image.isNull() || (resize && !SizeAccepted(picture, image.size()))) {
         return false;
     }
     if (resize) {
@@ -167,6 +166,57 @@ void KestPictureLoader::LoadLogicalPic(FilmId film, std::int32_t mode, std::int3
     mKest.CallFilmMethod(film, FilmMethod::PictureWritten);
 }
 
+bool KestPictureLoader::Probe(const QString& pictureName) {
+    const QString picture = PictureName(pictureName);
+    if (picture.isEmpty()) {
+        return false;
+    }
+    if (const auto png = FindPngFile(picture)) {
+        const QImage image = ReadLogged(picture, *png, "png");
+        return !image.isNull() && SizeAccepted(picture, image.size());
+    }
+    if (const auto file = FindPicFile(picture)) {
+        const QImage image = ReadLogged(picture, *file, "bmp");
+        return !image.isNull() && SizeAccepted(picture, image.size());
+    }
+    return ProbeArchive(picture);
+}
+
+// The archive picture is decoded once here, so a damaged entry is found before
+// anything is drawn.
+bool KestPictureLoader::ProbeArchive(const QString& picture) {
+    const std::int32_t id = ArchiveKey(picture);
+    int width = 0;
+    int height = 0;
+    if (id == -1 || !Archive()->GetGraphicSize(id, width, height) ||
+        !SizeAccepted(picture, QSize(width, height))) {
+        return false;
+    }
+    QImage decoded;
+    if (!Archive()->LoadGraphic_Direct(id, decoded)) {
+        App().PutLog(QStringLiteral("kest loadpicture ") + Quoted(picture) +
+                     QStringLiteral(" unreadable in archive"));
+        return false;
+    }
+    return true;
+}
+
+bool KestPictureLoader::SurfaceSizeAccepted(QSize size) {
+    return size.width() > 0 && size.height() > 0 && size.width() <= KestLibrary::kMaxSurfaceSide &&
+           size.height() <= KestLibrary::kMaxSurfaceSide &&
+           static_cast<qint64>(size.width()) * size.height() <= KestLibrary::kMaxSurfacePixels;
+}
+
+bool KestPictureLoader::SizeAccepted(const QString& picture, QSize size) {
+    if (SurfaceSizeAccepted(size)) {
+        return true;
+    }
+    App().PutLog(
+        QStringLiteral("kest loadpicture ") + Quoted(picture) +
+        QStringLiteral(" refused (%1x%2 is too large)").arg(size.width()).arg(size.height()));
+    return false;
+}
+
 std::optional<QString> KestPictureLoader::FindImageFile(
     const QString& name, std::initializer_list<const char*> extensions) const {
     if (!App().CGFileMode || mImageFolder.isEmpty()) {
@@ -198,6 +248,16 @@ std::optional<QString> KestPictureLoader::FindPngFile(const QString& name) const
 QImage KestPictureLoader::ReadPicture(const QString& path) {
     const std::optional<QByteArray> bytes = FileIo::readAll(path);
     return bytes ? QuarnDecoder::decode(*bytes) : QImage();
+}
+
+QImage KestPictureLoader::ReadLogged(const QString& picture, const QString& path,
+                                     const char* kind) {
+    QImage image = ReadPicture(path);
+    if (image.isNull()) {
+        App().PutLog(QStringLiteral("kest loadpicture ") + Quoted(picture) +
+                     QStringLiteral(" unreadable %1 file").arg(QLatin1String(kind)));
+    }
+    return image;
 }
 
 clsOskaDriver* KestPictureLoader::Archive() {

@@ -40,6 +40,12 @@ public:
     bool LoadByFullPath(FilmId film, const QString& path);
     // Mode 0 fills the picture with the colour (0x00BBGGRR).
     void LoadLogicalPic(FilmId film, std::int32_t mode, std::int32_t colour);
+    // Whether LoadPng with resize would find, decode and accept the picture;
+    // touches no film. Lets a caller check before it changes the scene.
+    bool Probe(const QString& picture);
+
+    // Whether the compositor takes a picture surface of that size.
+    static bool SurfaceSizeAccepted(QSize size);
 
 private:
     // The path of the file name + one of the extensions, in picture-file mode only.
@@ -48,6 +54,11 @@ private:
     std::optional<QString> FindPicFile(const QString& name) const;
     std::optional<QString> FindPngFile(const QString& name) const;
     static QImage ReadPicture(const QString& path);
+    // The decoded file, or a null image with the "unreadable" log line.
+    static QImage ReadLogged(const QString& picture, const QString& path, const char* kind);
+    // False, with a log line, for a picture too large for a film's surface.
+    static bool SizeAccepted(const QString& picture, QSize size);
+    bool ProbeArchive(const QString& picture);
     static clsOskaDriver* Archive();
     static std::int32_t ArchiveKey(const QString& name);
 

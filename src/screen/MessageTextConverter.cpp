@@ -1,5 +1,7 @@
 #include "screen/MessageTextConverter.h"
 
+#include <algorithm>
+
 #include "app/stdHelpers.h"
 #include "data/Configuration.h"
 #include "platform/os/Cp932Codec.h"
@@ -146,7 +148,9 @@ bool MessageTextConverter::ApplyAnyModeCode(const TextCode& code, Conversion& st
     } else if (code.name == u"nowait") {
         state.wait = false;
     } else if (code.name == u"pause") {
-        state.output.append(u'B').append(Hex(Configuration::NumberOf(code.argument), 8));
+        // A negative pause is no pause, not an unsigned wait of weeks.
+        const std::int32_t pause = std::max(0, Configuration::NumberOf(code.argument));
+        state.output.append(u'B').append(Hex(pause, 8));
     } else if (code.name == u"speed") {
         env_.TextSpeedSetting(Configuration::NumberOf(code.argument));
     } else if (code.name == u"color") {

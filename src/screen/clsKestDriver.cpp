@@ -491,17 +491,20 @@ clsKestDriver::FilmId clsKestDriver::AddButtonFilm(FilmKind kind) {
     return film;
 }
 
-// The rectangle covers the film's position and size as the compositor has them.
-clsKestDriver::RectPtr clsKestDriver::AddFittedRect(std::int32_t tag, const QString& groupName,
-                                                    FilmId film) {
+QRect clsKestDriver::FilmArea(FilmId film) {
     QPoint position(0, 0);
     QSize size(0, 0);
     mKest.GetFilmProp(film, FilmProp::Position, position);
     mKest.GetFilmProp(film, FilmProp::Size, size);
-    // A film never sized reads as (-1, -1), which the rectangle would take as "keep".
-    size = size.expandedTo(QSize(0, 0));
+    // A film never sized reads as (-1, -1), which a rectangle would take as "keep".
+    return QRect(position, size.expandedTo(QSize(0, 0)));
+}
+
+// The rectangle covers the film's position and size as the compositor has them.
+clsKestDriver::RectPtr clsKestDriver::AddFittedRect(std::int32_t tag, const QString& groupName,
+                                                    FilmId film) {
     RectPtr rect = mRects.Add(tag, groupName);
-    rect->FitFilm(film, QRect(position, size));
+    rect->FitFilm(film, FilmArea(film));
     return rect;
 }
 

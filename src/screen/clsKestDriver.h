@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <array>
@@ -131,6 +132,8 @@ public:
     void LoadLogicalPic(FilmId film, std::int32_t mode, std::int32_t colour) {
         mPictures.LoadLogicalPic(film, mode, colour);
     }
+    // Whether LoadPng with resize would load the picture; touches no film.
+    bool ProbePicture(const QString& picture) { return mPictures.Probe(picture); }
 
     std::int32_t BaseFilmSet() const { return mBaseFilmSet; }
     // Rebuilds the scene for the film set; the screen stays frozen afterwards.
@@ -187,20 +190,23 @@ public:
                            bool pictureFlag);
     RectPtr MakeSpecFilm(std::int32_t tag, const QString& groupName, ItemSpec def);
     RectPtr MakeSpecFilmFromText(std::int32_t tag, const QString& groupName, const QString& text);
+    // The film's position and size as the compositor has them, for fitting an
+    // event rectangle onto it (a film never sized reads as size 0).
+    QRect FilmArea(FilmId film);
 
     // Background and character pictures (kept by BackgroundStage and CharacterStage).
     BackgroundStage& Background() { return mBackground; }
     CharacterStage& Characters() { return mCharacters; }
     const QString& BGName() const { return mBackground.BGName(); }
-    void BGFill(std::int32_t colour, std::int32_t duration) {
-        mBackground.BGFill(colour, duration);
+    bool BGFill(std::int32_t colour, std::int32_t duration) {
+        return mBackground.BGFill(colour, duration);
     }
-    void BGCenter(const QString& name, std::int32_t x, std::int32_t y, std::int32_t duration,
+    bool BGCenter(const QString& name, std::int32_t x, std::int32_t y, std::int32_t duration,
                   bool absolute) {
-        mBackground.BGCenter(name, x, y, duration, absolute);
+        return mBackground.BGCenter(name, x, y, duration, absolute);
     }
-    void BGMove(std::int32_t x, std::int32_t y, std::int32_t duration, bool absolute) {
-        mBackground.BGMove(x, y, duration, absolute);
+    bool BGMove(std::int32_t x, std::int32_t y, std::int32_t duration, bool absolute) {
+        return mBackground.BGMove(x, y, duration, absolute);
     }
     static QString FileToCID(const QString& file) { return CharacterStage::FileToCID(file); }
     int FindChar(const QString& key, bool includeHidden) const {
@@ -215,28 +221,32 @@ public:
     }
     std::int32_t CharBlendColor() const { return mCharacters.CharBlendColor(); }
     void CharBlendColor(std::int32_t colour) { mCharacters.CharBlendColor(colour); }
-    void CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
+    bool CGChange(const QString& file, std::int32_t x, std::int32_t y, std::int32_t w,
                   std::int32_t h, std::int32_t duration) {
-        mCharacters.CGChange(file, x, y, w, h, duration);
+        return mCharacters.CGChange(file, x, y, w, h, duration);
     }
-    void CGFlip(const QString& key, std::int32_t column, std::int32_t row) {
-        mCharacters.CGFlip(key, column, row);
+    bool CGFlip(const QString& key, std::int32_t column, std::int32_t row) {
+        return mCharacters.CGFlip(key, column, row);
     }
-    void CGHide(const QString& key, std::int32_t duration) { mCharacters.CGHide(key, duration); }
-    void CGHideAll(std::int32_t duration) { mCharacters.CGHideAll(duration); }
-    void CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration, bool wait) {
-        mCharacters.CGAlpha(key, alpha, duration, wait);
+    bool CGHide(const QString& key, std::int32_t duration) {
+        return mCharacters.CGHide(key, duration);
     }
-    void CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
+    bool CGHideAll(std::int32_t duration) { return mCharacters.CGHideAll(duration); }
+    bool CGAlpha(const QString& key, std::int32_t alpha, std::int32_t duration, bool wait) {
+        return mCharacters.CGAlpha(key, alpha, duration, wait);
+    }
+    bool CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
                 std::int32_t duration, bool wait) {
-        mCharacters.CGMove(key, x, y, absolute, duration, wait);
+        return mCharacters.CGMove(key, x, y, absolute, duration, wait);
     }
-    void CGActClear(const QString& key) { mCharacters.CGActClear(key); }
-    void CGActAdd(const QString& key, const QStringList& list) { mCharacters.CGActAdd(key, list); }
-    void CGActStart(const QString& key) { mCharacters.CGActStart(key); }
-    void CGActEnd(const QString& key) { mCharacters.CGActEnd(key); }
-    void CGActComplete(const QString& key) { mCharacters.CGActComplete(key); }
-    void FaceChange(const QString& name) { mCharacters.FaceChange(mFIDFace, name); }
+    bool CGActClear(const QString& key) { return mCharacters.CGActClear(key); }
+    bool CGActAdd(const QString& key, const QStringList& list) {
+        return mCharacters.CGActAdd(key, list);
+    }
+    bool CGActStart(const QString& key) { return mCharacters.CGActStart(key); }
+    bool CGActEnd(const QString& key) { return mCharacters.CGActEnd(key); }
+    bool CGActComplete(const QString& key) { return mCharacters.CGActComplete(key); }
+    bool FaceChange(const QString& name) { return mCharacters.FaceChange(mFIDFace, name); }
     void LogChCondition() { mCharacters.LogChCondition(); }
     void CharToFront(int index) { mCharacters.MoveToFront(index); }
     void CharToBack(int index) { mCharacters.MoveToBack(index); }

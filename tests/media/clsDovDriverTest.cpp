@@ -40,6 +40,70 @@ float rms(const std::vector<float>& out, int channel, std::size_t from, std::siz
     return static_cast<float>(std::sqrt(sum / static_cast<double>(to - from)));
 }
 
+// The checksum of an Ogg page (polynomial 0x04C11DB7, most significant bit
+// first, starting from 0), taken with the page's own checksum field zeroed.
+std::uint32_t oggChecksum(const QByteArray& page) {
+    std::uint32_t crc = 0;
+    for (const char byte : page) {
+        crc ^= static_cast<std::uint32_t>(static_cast<unsigned char>(byte)) << 24;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x80000000U) != 0 ? (crc << 1) ^ 0x04C11DB7U : crc << 1;
+        }
+    }
+    return crc;
+}
+
+void putLittleEndian(QByteArray& bytes, qsizetype at, std::uint64_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+// The Ogg stream with the granule position of its last page (where the stream
+// ends, in samples) replaced and that page's checksum made good again: a
+// damaged header claiming another duration. "" when the pages do not parse.
+QByteArray withFinalGranule(QByteArray ogg, std::int64_t granule) {
+    constexpr qsizetype kHeader = 27;
+    qsizetype last = -1;
+    qsizetype lastSize = 0;
+    qsizetype at = 0;
+    while (at + kHeader <= ogg.size() && ogg.mid(at, 4) == "OggS") {
+        const int segments = static_cast<unsigned char>(ogg[at + 26]);
+        qsizetype size = kHeader + segments;
+        for (int i = 0; i < segments && at + kHeader + i < ogg.size(); ++i) {
+            size += static_cast<unsigned char>(ogg[at + kHeader + i]);
+        }
+        last = at;
+        lastSize = size;
+        at += size;
+    }
+    if (last < 0 || at != ogg.size()) {
+        return QByteArray();
+    }
+    putLittleEndian(ogg, last + 6, static_cast<std::uint64_t>(granule), 8);
+    putLittleEndian(ogg, last + 22, 0, 4);
+    putLittleEndian(ogg, last + 22, oggChecksum(ogg.mid(last, lastSize)), 4);
+    return ogg;
+}
+
+// The length the library reports for the sound, on a sound object of its own.
+std::int32_t LibraryLength(DovLibrary& library, const QByteArray& bytes) {
+    const std::int32_t handle = library.AddSO(DovLibrary::kSOKindSound);
+    QByteArray* buffer = nullptr;
+    EXPECT_EQ(library.SetSOProp(handle, DovLibrary::kSOBufferSize,
+                                static_cast<std::int32_t>(bytes.size())),
+              DovLibrary::kDovSuccess);
+    EXPECT_EQ(library.GetSOBuffer(handle, buffer), DovLibrary::kDovSuccess);
+    if (buffer == nullptr) {
+        return -1;
+    }
+    *buffer = bytes;
+    EXPECT_EQ(library.CallSOMethod(handle, DovLibrary::kSOPrepare), DovLibrary::kDovSuccess);
+    std::int32_t length = -1;
+    EXPECT_EQ(library.GetSOProp(handle, DovLibrary::kSOLength, length), DovLibrary::kDovSuccess);
+    return length;
+}
+
 // Hooks whose system information gives this BGMFadeTime, or none.
 clsDovDriver::Hooks fadeTime(std::optional<std::int32_t> ms) {
     clsDovDriver::Hooks hooks;
@@ -56,6 +120,7 @@ protected:
         platform->trace().keepInMemory(true);
         App().platform = platform.get();
         App().Launcher = &launcher;
+        App().AppDir = dir.path();
         App().WorkspaceDir = dir.path();
         App().MovieDir = dir.path() + u"/movie"_s;
         App().SoundFileMode = true;
@@ -70,6 +135,7 @@ protected:
         App().platform = nullptr;
         App().Launcher = nullptr;
         App().SoundFileMode = false;
+        App().AppDir.clear();
         App().WorkspaceDir.clear();
         App().MovieDir.clear();
     }
@@ -494,4 +560,102 @@ TEST_F(clsDovDriverTest, MoviesPlayStopAndKeepTheFocusSensingAsItWas) {
                                          u"movie stop Opening.avi"_s}));
     EXPECT_FALSE(dov->PlayMovie(App().MovieDir + u"/none.avi"_s));
     EXPECT_TRUE(Logged(u"dov movie error '"_s));
+}
+
+TEST_F(clsDovDriverTest, AVoiceClaimingAnAbsurdLengthGivesAtMostTheLongestSoundLength) {
+    constexpr std::int64_t kRate = 44100;  // the tone's rate: granules count its samples
+    constexpr std::int64_t kDay = 24LL * 60 * 60 * kRate;
+    const QByteArray honest = tone(3000);
+    struct Claim {
+        const char* what;
+        std::int64_t granule;
+        std::int32_t reported;  // by the library, in milliseconds
+        std::int32_t length;    // SOLength
+    };
+    const Claim claims[] = {
+        // The true end: the damaging itself leaves a sound intact.
+        {"the true length", 3 * kRate, 3000, 3000},
+        // Three days fit 32 bits as milliseconds but are no voice's length.
+        {"three days", 3 * kDay, 3 * 24 * 60 * 60 * 1000, clsDovDriver::kMaxSoundLength},
+        // Thirty days pass 2^31 milliseconds: the library gives its largest value.
+        {"thirty days", 30 * kDay, INT32_MAX, clsDovDriver::kMaxSoundLength},
+        // So many samples that samples × 1000 passes 64 bits.
+        {"10^17 samples", 100'000'000'000'000'000LL, INT32_MAX, clsDovDriver::kMaxSoundLength},
+    };
+    auto dov = Start();
+    for (const Claim& claim : claims) {
+        const QByteArray damaged = withFinalGranule(honest, claim.granule);
+        ASSERT_FALSE(damaged.isEmpty()) << claim.what;
+        EXPECT_EQ(LibraryLength(dov->Library(), damaged), claim.reported) << claim.what;
+        dir.write(u"sound/claim.ogg"_s, damaged);
+        ASSERT_TRUE(dov->PlayCV(u"v001"_s, 0, 0));  // so that "claim" is loaded afresh
+        ASSERT_TRUE(dov->PlayCV(u"claim"_s, 0, 0)) << claim.what;
+        EXPECT_EQ(dov->SOLength(), claim.length) << claim.what;
+    }
+    // Lengths set from outside keep to the same range.
+    for (const auto& [set, kept] :
+         {std::pair{-5, 0}, std::pair{0, 0}, std::pair{1500, 1500},
+          std::pair{INT32_MAX, clsDovDriver::kMaxSoundLength}, std::pair{INT32_MIN, 0}}) {
+        dov->SetSOLength(set);
+        EXPECT_EQ(dov->SOLength(), kept) << set;
+    }
+}
+
+TEST_F(clsDovDriverTest, MovieNamesAreLookedUpOnlyInsideTheGameFolder) {
+    TempFolder outside;
+    dir.write(u"movie/Sub/.keep"_s, QByteArray());
+    for (const QString& file : {dir.file(u"movie/OP.avi"_s), dir.file(u"movie/Sub/Ed.avi"_s),
+                                dir.file(u"Secret.avi"_s), outside.file(u"x.avi"_s)}) {
+        ASSERT_TRUE(dovtest::writeMovie(file, 2, 10, 64, 48, 0)) << file.toStdString();
+    }
+    const QString movies = App().MovieDir;
+    const QString game = App().AppDir;
+    const QString refused = u"refused a name outside the game folder: "_s;
+    const QString climbOut = u"/../"_s + QDir(outside.path()).dirName() + u"/x.avi"_s;
+    struct Case {
+        QString path;
+        bool plays;
+        QString shown;  // the movie's file name when it plays, else the reason logged
+    };
+    const Case cases[] = {
+        // The engine's movie folder and a scenario name, in any letter case.
+        {movies + u"\\op.avi"_s, true, u"OP.avi"_s},
+        {movies + u"\\SUB\\ed.AVI"_s, true, u"Ed.avi"_s},
+        // Other paths inside the game folder, absolute or relative to it.
+        {game + u"/secret.AVI"_s, true, u"Secret.avi"_s},
+        {u"MOVIE\\op.avi"_s, true, u"OP.avi"_s},
+        // A scenario name never leaves the movie folder.
+        {movies + u"\\..\\Secret.avi"_s, false, refused + u"../Secret.avi"_s},
+        {movies + u"\\Sub\\..\\..\\Secret.avi"_s, false, refused + u"Sub/../../Secret.avi"_s},
+        {movies + u"\\c:OP.avi"_s, false, refused + u"c:OP.avi"_s},
+        // Nothing outside the game folder, however it is spelt.
+        {outside.file(u"x.avi"_s), false, refused + outside.file(u"x.avi"_s)},
+        {game + climbOut, false, refused + climbOut.mid(1)},
+        {u"C:\\movie\\OP.avi"_s, false, refused + u"C:/movie/OP.avi"_s},
+        {u"c:movie\\OP.avi"_s, false, refused + u"c:movie/OP.avi"_s},
+        // Missing files and folders.
+        {movies + u"\\none.avi"_s, false, u"not found: none.avi"_s},
+        {movies + u"\\"_s, false, u"not a file: "_s + movies},
+        {movies + u"\\sub"_s, false, u"not a file: "_s + movies + u"/Sub"_s},
+    };
+    auto dov = Start();
+    for (const Case& c : cases) {
+        EXPECT_EQ(dov->PlayMovie(c.path), c.plays) << c.path.toStdString();
+        if (c.plays) {
+            EXPECT_EQ(TakeEvents(), QStringList{u"movie play "_s + c.shown})
+                << c.path.toStdString();
+            ASSERT_TRUE(dov->StopMovie());
+            TakeEvents();
+        } else {
+            EXPECT_TRUE(Logged(u"dov movie error '"_s + c.path + u"' ("_s + c.shown + u")"_s))
+                << c.path.toStdString();
+            EXPECT_FALSE(dov->IsPlayingMovie()) << c.path.toStdString();
+            EXPECT_EQ(TakeEvents(), QStringList()) << c.path.toStdString();
+        }
+    }
+
+    // A movie folder given with a closing separator, as an empty folder setting leaves it.
+    App().MovieDir = dir.path() + u"/movie/"_s;
+    EXPECT_TRUE(dov->PlayMovie(App().MovieDir + u"\\Op.avi"_s));
+    EXPECT_FALSE(dov->PlayMovie(App().MovieDir + u"\\..\\Secret.avi"_s));
 }

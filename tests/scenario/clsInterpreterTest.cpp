@@ -1,14 +1,4 @@
-#include <gtest/gtest.h>
-
-#include "FakeInterpreterHost.h"
-#include "TestSupport.h"
-#include "app/AppState.h"
-#include "data/INIFile.h"
-#include "data/SharedData.h"
-#include "data/clsSaveData.h"
-#include "platform/os/Cp932Codec.h"
-#include "scenario/Script.h"
-#include "scenario/clsInterpreter.h"
+#include "InterpreterFixture.h"
 
 namespace {
 
@@ -21,50 +11,17 @@ const char* kInstructionTable =
 
 }  // namespace
 
-class clsInterpreterTest : public ::testing::Test {
+class clsInterpreterTest : public InterpreterFixture {
 protected:
     void SetUp() override {
-        App().AppDir = dir.path();
-        App().ResetSwitchesAndFolders();
-        App().ScenarioFileMode = true;
-        info.SetText(QStringLiteral("[TextBlock]\r\nCharCount=20\r\nLineCount=3\r\n") +
-                     QString::fromLatin1(kInstructionTable) +
-                     QStringLiteral("[const]\r\nMAX=3\r\n"));
-        for (const char* name : {"count", "total", "r", "flag"}) {
-            save.Var().SetKeyValue(QLatin1String(name), QStringLiteral("0"));
-        }
-        shared.Var().SetKeyValue(QStringLiteral("plays"), QStringLiteral("0"));
-        intprt = std::make_unique<clsInterpreter>(host, info, shared, save);
-        intprt->Init();
+        InterpreterFixture::SetUp();
         // A click wait, standing in for the real instruction of the waits.
         intprt->RegisterInstruction(QStringLiteral("wait"), [this](const QStringList&) {
             intprt->SetWaitMode(clsInterpreter::kClickWait);
             intprt->SetLastAutoClickTimer(1500);
         });
-        intprt->StepStart();
     }
-    void TearDown() override {
-        intprt.reset();
-        App().ResetSwitchesAndFolders();
-    }
-
-    void scenario(const QString& name, const QString& text) {
-        dir.write(QStringLiteral("scenario/") + name + QStringLiteral(".txt"),
-                  Cp932Codec::encode(text));
-    }
-    QString var(const QString& name) { return save.Var().KeyValue(name); }
-    // Starts at a label expression and runs to the first wait.
-    bool run(const QString& label) {
-        EXPECT_TRUE(intprt->GoLabel(label));
-        return intprt->StepNext();
-    }
-
-    TempFolder dir;
-    FakeInterpreterHost host;
-    INIFile info;
-    SharedData shared;
-    clsSaveData save;
-    std::unique_ptr<clsInterpreter> intprt;
+    QString Table() const override { return QString::fromLatin1(kInstructionTable); }
 };
 
 TEST_F(clsInterpreterTest, LoopsCallsAndVariablesRunToTheWait) {
@@ -204,12 +161,25 @@ TEST_F(clsInterpreterTest, RunningOffTheEndClosesTheEngine) {
     EXPECT_FALSE(intprt->StepNext());  // closing: returns at once
 }
 
-TEST_F(clsInterpreterTest, EndlessCallLoopStopsWhenTheEngineCloses) {
-    scenario(QStringLiteral("loop"), QStringLiteral("top:\r\ncall top\r\n"));
-    host.closeAfterYields = 100000;
-    EXPECT_FALSE(run(QStringLiteral("loop.")));
-    EXPECT_EQ(intprt->Stack().size(), 99999);
+TEST_F(clsInterpreterTest, EndlessCallStopsAtTheStackLimit) {
+    scenario(QStringLiteral("loop"), QStringLiteral("top:\r\ncall top\r\nlet r, 9\r\nwait\r\n"));
+    ASSERT_TRUE(run(QStringLiteral("loop.")));
+    EXPECT_EQ(intprt->Stack().size(), clsInterpreter::kMaxCallDepth);
     EXPECT_EQ(intprt->Stack().first(), QStringLiteral("loop.1"));
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages.first().startsWith(QStringLiteral("callの入れ子が深すぎます")));
+    // The refused call does not jump: execution goes on after it.
+    EXPECT_EQ(var(QStringLiteral("r")), QStringLiteral("9"));
+}
+
+TEST_F(clsInterpreterTest, FailedCallLeavesNoReturnAddress) {
+    scenario(QStringLiteral("c"),
+             QStringLiteral("call nowhere\r\nlet r, 1\r\nreturn\r\nlet r, 2\r\nwait\r\n"));
+    ASSERT_TRUE(run(QStringLiteral("c.")));
+    EXPECT_TRUE(intprt->Stack().isEmpty());
+    // The later return finds the stack empty instead of jumping back.
+    EXPECT_EQ(host.messages.last(), QStringLiteral("スタックが空の状態でreturnしようとしました。"));
+    EXPECT_EQ(var(QStringLiteral("r")), QStringLiteral("2"));
 }
 
 TEST_F(clsInterpreterTest, WaitStartsAutoClickAndEnablesMenus) {

@@ -220,6 +220,163 @@ TEST_F(CharacterStageTest, BackgroundFillCentreAndMoveLogTheirSteps) {
     EXPECT_EQ(driver->BGName(), QStringLiteral("bg"));
 }
 
+// Every way a picture can fail to load; CGChange must then leave the scene and
+// the slot table exactly as they were.
+struct BrokenPicture {
+    const char* name;
+    const char* file;  // written into the image folder; null: none
+    QByteArray (*bytes)();
+};
+
+const BrokenPicture kBrokenPictures[] = {
+    {"st_ann_missing", nullptr, nullptr},
+    {"st_ann_garbled", "st_ann_garbled.png", [] { return QByteArray("\x89PNG not a picture"); }},
+    {"st_ann_huge", "st_ann_huge.png",
+     [] {
+         QImage wide(KestLibrary::kMaxSurfaceSide + 1, 1, QImage::Format_ARGB32);
+         wide.fill(Qt::blue);
+         return oskatest::encoded(wide, "PNG");
+     }},
+};
+
+void PrintTo(const BrokenPicture& broken, std::ostream* out) {
+    *out << broken.name;
+}
+
+// The fields that say what a slot shows and where.
+QStringList SlotTable(CharacterStage& stage) {
+    QStringList table;
+    for (int i = 0; i < CharacterStage::kSlots; ++i) {
+        const CharacterStage::Slot& slot = stage.At(i);
+        table << QStringLiteral("%1 %2 %3 %4,%5 %6")
+                     .arg(slot.film)
+                     .arg(slot.File)
+                     .arg(slot.Visible)
+                     .arg(slot.X)
+                     .arg(slot.Y)
+                     .arg(slot.Alpha);
+    }
+    return table;
+}
+
+class CharacterStageBrokenPicture : public CharacterStageTest,
+                                    public ::testing::WithParamInterface<BrokenPicture> {};
+
+TEST_P(CharacterStageBrokenPicture, ChangesNeitherTheSceneNorTheSlots) {
+    const BrokenPicture& broken = GetParam();
+    windowScene();
+    character(QStringLiteral("st_ann_1"), 6, 6, Qt::blue);
+    character(QStringLiteral("bob"), 6, 6, Qt::green);
+    ASSERT_TRUE(driver->CGChange(QStringLiteral("st_ann_1"), 10, 10, -1, -1, 0));
+    ASSERT_TRUE(driver->CGChange(QStringLiteral("bob"), 40, 30, -1, -1, 0));
+    if (broken.file != nullptr) {
+        dir.write(QStringLiteral("image/") + QString::fromLatin1(broken.file), broken.bytes());
+    }
+    const QStringList before = SlotTable(driver->Characters());
+    const QString name = QString::fromLatin1(broken.name);
+
+    // Same character ID as the shown st_ann_1, at a free place.
+    EXPECT_FALSE(driver->CGChange(name, 30, 10, -1, -1, 500));
+    EXPECT_EQ(SlotTable(driver->Characters()), before);
+    EXPECT_FALSE(logged(QStringLiteral("(CID Conflict)")));
+    EXPECT_TRUE(logged(QStringLiteral("CG Command Load Error '") + name + "'"));
+    EXPECT_TRUE(driver->DrawActivity());
+    EXPECT_EQ(pixel(10, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(pixel(40, 30), qRgb(0, 255, 0));
+    EXPECT_EQ(pixel(30, 10), qRgb(255, 0, 0));
+
+    // A frozen screen stays frozen.
+    driver->DrawDeactivate(0, 0);
+    EXPECT_FALSE(driver->CGChange(name, 30, 10, -1, -1, 500));
+    EXPECT_FALSE(driver->DrawActivity());
+    EXPECT_EQ(SlotTable(driver->Characters()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(MissingGarbledOrHuge, CharacterStageBrokenPicture,
+                         ::testing::ValuesIn(kBrokenPictures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CharacterStageTest, PictureThatCannotLoadKeepsAFullBuffer) {
+    windowScene();
+    for (int i = 0; i < CharacterStage::kSlots; ++i) {
+        picture(QStringLiteral("p%1.png").arg(i), filled(2, 2, Qt::blue), "PNG");
+        ASSERT_TRUE(driver->CGChange(QStringLiteral("p%1").arg(i), i, 0, -1, -1, 0));
+    }
+    const QStringList before = SlotTable(driver->Characters());
+    EXPECT_FALSE(driver->CGChange(QStringLiteral("missing"), 40, 40, -1, -1, 0));
+    EXPECT_FALSE(logged(QStringLiteral("CG Command Alarm:Buff is Filled")));
+    EXPECT_EQ(SlotTable(driver->Characters()), before);
+    // The back-most character's picture must not turn up at the new place.
+    EXPECT_EQ(pixel(40, 40), qRgb(255, 0, 0));
+}
+
+TEST_F(CharacterStageTest, FaceThatCannotLoadLeavesTheFaceAsItWas) {
+    gamemode.SetText(QStringLiteral("[WindowMode]\r\nFace=,20,10\r\n"));
+    windowScene();
+    picture(QStringLiteral("face_a.png"), filled(4, 4, Qt::blue), "PNG");
+    const FilmId face = driver->Window().FaceFilm();
+    ASSERT_NE(face, clsKestDriver::kNoFilm);
+
+    ASSERT_TRUE(driver->FaceChange(QStringLiteral("face_a")));
+    EXPECT_FALSE(driver->FaceChange(QStringLiteral("face_missing")));
+    EXPECT_EQ(driver->Characters().Face(), QStringLiteral("face_a"));
+    EXPECT_EQ(intProp(face, FilmProp::Opacity), 256);
+    EXPECT_TRUE(logged(QStringLiteral("Face Load Error 'face_missing'")));
+
+    // A hidden face must not come back with the old picture.
+    ASSERT_TRUE(driver->FaceChange(QString()));
+    EXPECT_FALSE(driver->FaceChange(QStringLiteral("face_missing")));
+    EXPECT_EQ(driver->Characters().Face(), QString());
+    EXPECT_EQ(intProp(face, FilmProp::Opacity), 0);
+    EXPECT_TRUE(driver->DrawActivity());
+}
+
+TEST_F(CharacterStageTest, OperationsAnswerByFilmSetAndKey) {
+    character(QStringLiteral("a"), 4, 4, Qt::blue);
+    // Every slot operation but CGChange, on one key.
+    const auto keyOperations = [this](const QString& key) {
+        return QList<bool>{driver->CGFlip(key, 1, 0),
+                           driver->CGAlpha(key, 100, 0, false),
+                           driver->CGMove(key, 1, 1, false, 0, false),
+                           driver->CGActClear(key),
+                           driver->CGActAdd(key, {QStringLiteral("-1")}),
+                           driver->CGActStart(key),
+                           driver->CGActEnd(key),
+                           driver->CGActComplete(key),
+                           driver->CGHide(key, 0),
+                           driver->CGHideAll(0)};
+    };
+    const QString a = QStringLiteral("a");
+    // No film set yet: there are no character films to show anything with.
+    EXPECT_FALSE(driver->CGChange(a, 10, 10, -1, -1, 0));
+    EXPECT_EQ(keyOperations(a), QList<bool>(10, false));
+    // Film set 1 has no characters by design: nothing happens, successfully.
+    basicScene(kRed);
+    EXPECT_TRUE(driver->CGChange(a, 10, 10, -1, -1, 0));
+    EXPECT_EQ(keyOperations(a), QList<bool>(10, true));
+    EXPECT_FALSE(logged(QStringLiteral("CG Command ")));
+    // Window mode: a shown character, then an unknown key that changes nothing.
+    windowScene();
+    EXPECT_TRUE(driver->CGChange(a, 10, 10, -1, -1, 0));
+    EXPECT_EQ(keyOperations(a), QList<bool>(10, true));
+    EXPECT_EQ(driver->FindChar(a, false), -1);
+    const QStringList before = SlotTable(driver->Characters());
+    EXPECT_EQ(keyOperations(QStringLiteral("nobody")), QList<bool>(10, true));
+    EXPECT_EQ(SlotTable(driver->Characters()), before);
+}
+
+TEST_F(CharacterStageTest, BackgroundOperationsReportFailedLoads) {
+    windowScene();
+    picture(QStringLiteral("bg.png"), filled(20, 10, Qt::blue), "PNG");
+    EXPECT_TRUE(driver->BGFill(0x00FF00, 0));
+    EXPECT_TRUE(driver->BGCenter(QStringLiteral("bg"), 32, 24, 0, true));
+    EXPECT_TRUE(driver->BGCenter(QStringLiteral("bg"), 32, 24, 0, true));
+    EXPECT_TRUE(driver->BGMove(2, 2, 0, false));
+    EXPECT_FALSE(driver->BGCenter(QStringLiteral("missing"), 32, 24, 0, true));
+    EXPECT_TRUE(logged(QStringLiteral("BGCenter Command Load Error 'missing'")));
+    EXPECT_TRUE(driver->DrawActivity());
+}
+
 TEST_F(CharacterStageTest, TimedBackgroundMoveEndsAtTheTarget) {
     windowScene();
     picture(QStringLiteral("bg.png"), filled(20, 10, Qt::blue), "PNG");

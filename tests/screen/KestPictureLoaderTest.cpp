@@ -114,3 +114,47 @@ TEST_F(KestPictureLoaderTest, ArchivePictureOfTheSurfaceSizeTakesTheFastPath) {
     EXPECT_EQ(maskAt(wide, 1, 1), 255);
     EXPECT_FALSE(driver->LoadBmp(wide, QStringLiteral("unknown"), QString(), true));
 }
+
+TEST_F(KestPictureLoaderTest, PictureTooLargeForAFilmIsRefused) {
+    const QImage wide = filled(KestLibrary::kMaxSurfaceSide + 1, 1, Qt::red);
+    picture(QStringLiteral("wide.png"), wide, "PNG");
+    picture(QStringLiteral("broad.bmp"), wide, "BMP");
+    for (const QString& name : {QStringLiteral("wide"), QStringLiteral("broad")}) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(driver->LoadPng(film, name, true, true));
+        EXPECT_FALSE(driver->ProbePicture(name));
+        EXPECT_TRUE(logged(QStringLiteral("kest loadpicture '%1' refused (%2x1 is too large)")
+                               .arg(name)
+                               .arg(KestLibrary::kMaxSurfaceSide + 1)));
+        EXPECT_EQ(sizeProp(film, FilmProp::Size), QSize(5, 5));
+    }
+    EXPECT_FALSE(logged(QStringLiteral("from png file")));
+    EXPECT_FALSE(logged(QStringLiteral("from bmp file")));
+    // Drawn into the film's own surface without resizing, it is only clipped.
+    EXPECT_TRUE(driver->LoadPng(film, QStringLiteral("wide"), false, false));
+    EXPECT_EQ(colourAt(film, 4, 0), qRgb(255, 0, 0));
+}
+
+TEST_F(KestPictureLoaderTest, ProbeFindsLoadablePicturesWithoutDrawing) {
+    const QByteArray png = oskatest::encoded(filled(4, 4, Qt::red), "PNG");
+    // Its header gives a size; the picture data is cut off.
+    const QByteArray cut = png.left(png.indexOf("IDAT") + 8);
+    useArchive({{QStringLiteral("image/arc.png"), png},
+                {QStringLiteral("image/cut.png"), cut},
+                {QStringLiteral("image/bad.png"), QByteArray("not a picture")}});
+    picture(QStringLiteral("file.png"), filled(4, 4, Qt::blue), "PNG");
+    picture(QStringLiteral("old.bmp"), filled(4, 4, Qt::blue), "BMP");
+    dir.write(QStringLiteral("image/garbled.png"), QByteArray("\x89PNG garbled"));
+    const QImage before = surface(film, FilmProp::PictureSurface);
+    EXPECT_TRUE(driver->ProbePicture(QStringLiteral("file")));
+    EXPECT_TRUE(driver->ProbePicture(QStringLiteral("old.bmp")));
+    EXPECT_TRUE(driver->ProbePicture(QStringLiteral("arc")));
+    EXPECT_FALSE(driver->ProbePicture(QStringLiteral("bad")));
+    EXPECT_FALSE(driver->ProbePicture(QStringLiteral("cut")));
+    EXPECT_FALSE(driver->ProbePicture(QStringLiteral("garbled")));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadpicture 'garbled' unreadable png file")));
+    EXPECT_FALSE(driver->ProbePicture(QStringLiteral("none")));
+    EXPECT_FALSE(driver->ProbePicture(QString()));
+    EXPECT_EQ(surface(film, FilmProp::PictureSurface), before);
+    EXPECT_FALSE(logged(QStringLiteral("kest loadpicture 'file'")));
+}

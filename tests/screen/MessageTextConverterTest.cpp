@@ -68,7 +68,8 @@ TEST_F(MessageTextConverterTest, FindsCodesAndDropsUnknownOnes) {
 TEST_F(MessageTextConverterTest, WritesPauseAndColourDigits) {
     Expect({
         {u"\\PAUSE(&h1f)", u"B0000001F"},
-        {u"\\pause(-1)", u"BFFFFFFFF"},
+        {u"\\pause(-1)", u"B00000000"},  // a negative pause is no pause
+        {u"\\pause(-99999)", u"B00000000"},
         {u"\\color(&HFF00aa)あ", u"DFF00AAあ"},
         {u"\\color(&H1234567)", u"D1234567"},
         {u"\\color(4294967297)", u"D000001"},  // kept to 32 bits

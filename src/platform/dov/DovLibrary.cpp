@@ -49,8 +49,18 @@ const char* errorText(std::int32_t error) {
     }
 }
 
+// Rounded to the nearest millisecond. Whole seconds and the rest are converted
+// apart, so that any count a damaged header claims stays within 64 bits.
 qint64 msOfFrames(std::int64_t frames) {
-    return (frames * 1000 + DovLibrary::kMixRate / 2) / DovLibrary::kMixRate;
+    constexpr std::int64_t rate = DovLibrary::kMixRate;
+    return frames / rate * 1000 + (frames % rate * 1000 + rate / 2) / rate;
+}
+
+// A sound's length as the 32-bit milliseconds its property holds; longer
+// lengths read as the longest it can hold.
+std::int32_t lengthMsOfFrames(std::int64_t frames) {
+    const qint64 ms = msOfFrames(std::max<std::int64_t>(frames, 0));
+    return static_cast<std::int32_t>(std::min<qint64>(ms, INT32_MAX));
 }
 
 }  // namespace
@@ -470,8 +480,7 @@ std::int32_t DovLibrary::prepare(std::int32_t handle, Sound& sound) {
         post(DovMixer::Op::Source, handle);
         return fail(kDovErrUndecodable);
     }
-    sound.lengthMs =
-        static_cast<std::int32_t>(msOfFrames(std::max<std::int64_t>(decoder->lengthFrames(), 0)));
+    sound.lengthMs = lengthMsOfFrames(decoder->lengthFrames());
     sound.prepared = true;
     post(DovMixer::Op::Source, handle, 0, std::move(decoder));
     postSettings(handle, sound);

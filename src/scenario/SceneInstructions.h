@@ -1,0 +1,43 @@
+#pragma once
+
+#include "scenario/InstructionGroup.h"
+
+// Backgrounds and whole-screen transitions: bg, bgfill, bglc, bgmv, dd, ddb,
+// ddw, da, daa, dam, wto, bto and mto.
+class SceneInstructions : public InstructionGroup {
+public:
+    explicit SceneInstructions(clsInterpreter& interpreter);
+
+    // Freezing: at once, through black, through white. Releasing: a cut, a
+    // cross-fade, the rule transition through the loaded mask.
+    static constexpr qint32 kAtOnce = 0;
+    static constexpr qint32 kFade = 1;
+    static constexpr qint32 kSecond = 2;
+    static constexpr qint32 kInstantDuration = 1000;
+    // BGCenter's stand-in for the middle of the screen.
+    static constexpr qint32 kScreenCentre = -999999;
+
+private:
+    void Background(const QStringList& words);
+    void Fill(const QStringList& words);
+    void Locate(const QStringList& words);
+    void Move(const QStringList& words);
+    void Freeze(const QStringList& words);
+    void FreezeBlack(const QStringList& words);
+    void FreezeWhite(const QStringList& words);
+    void Release(const QStringList& words);
+    void ReleaseFade(const QStringList& words);
+    void ReleaseMask(const QStringList& words);
+    void ThroughWhite(const QStringList& words);
+    void ThroughBlack(const QStringList& words);
+    void ThroughMask(const QStringList& words);
+
+    // The background centre to (x, y), or moved by it; smoothly over a
+    // duration, or at once with the step's effect for "%".
+    void MoveBackground(qint32 x, qint32 y, const QString& duration, bool absolute);
+    // Characters and text gone, the new background centred; false when it
+    // could not be loaded.
+    bool ChangeScene(const QString& picture);
+    void LoadMask(const QString& mask);
+    bool RecordSceneChange(bool ok, const QString& picture);
+};
