@@ -33,6 +33,16 @@ QString FormatMsg(const QString& templ, const QStringList& values) {
     return result;
 }
 
+QString CaseFolded(const QString& text) {
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c >= 0x80 || (c >= u'A' && c <= u'Z')) {
+            return text.toCaseFolded();
+        }
+    }
+    return text;
+}
+
 QString TrimChars(const QString& text, const QString& set) {
     if (text.isEmpty() || set.isEmpty()) {
         return text;

@@ -23,6 +23,9 @@ QString FormatMsg(const QString& templ, const QStringList& values = {});
 
 // Removes characters of the set from both ends of the text.
 QString TrimChars(const QString& text, const QString& set);
+// The text case-folded for lookups; text that is already folded (ASCII without
+// capitals, the usual key) comes back shared, without a new string.
+QString CaseFolded(const QString& text);
 
 // Removes every character of the set from the text.
 QString RemoveChars(const QString& text, const QString& set);

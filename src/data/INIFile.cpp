@@ -67,6 +67,7 @@ QString INIFile::Text() const {
 void INIFile::SetText(const QString& text) {
     sections_.clear();
     byName_.clear();
+    lastName_.clear();
     auto current = std::make_unique<INISection>();
     if (!text.isEmpty()) {
         // Each section's body is the run of lines between two headers; it is
@@ -140,6 +141,7 @@ bool INIFile::Save(const QString& path) {
 
 void INIFile::AddSection(std::unique_ptr<INISection> section) {
     const QString folded = FoldName(section->Name());
+    lastName_.clear();
     if (!byName_.contains(folded)) {
         byName_.insert(folded, section.get());
     }
@@ -147,7 +149,11 @@ void INIFile::AddSection(std::unique_ptr<INISection> section) {
 }
 
 INISection* INIFile::FindSection(const QString& name) const {
-    return byName_.value(FoldName(name), nullptr);
+    if (lastName_.isNull() || name != lastName_) {
+        lastSection_ = byName_.value(FoldName(name), nullptr);
+        lastName_ = name.isNull() ? QStringLiteral("") : name;
+    }
+    return lastSection_;
 }
 
 INISection& INIFile::KeySection(const QString& name) {

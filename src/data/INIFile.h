@@ -2,9 +2,11 @@
 
 #include <QHash>
 #include <QString>
+
 #include <QStringView>
 #include <memory>
 #include <vector>
+#include "app/stdHelpers.h"
 
 #include "data/INISection.h"
 
@@ -56,12 +58,15 @@ public:
 
 private:
     static std::unique_ptr<INISection> HeaderSection(QStringView line);
-    static QString FoldName(const QString& name) { return name.toCaseFolded(); }
+    static QString FoldName(const QString& name) { return stdHelpers::CaseFolded(name); }
     // Appends a section; it is found by name unless an earlier one has that name.
     void AddSection(std::unique_ptr<INISection> section);
     INISection* FindSection(const QString& name) const;
 
     std::vector<std::unique_ptr<INISection>> sections_;
     QHash<QString, INISection*> byName_;
+    // The last section looked up: the same few names are asked for again and again.
+    mutable QString lastName_;
+    mutable INISection* lastSection_ = nullptr;
     QString path_;
 };

@@ -232,7 +232,7 @@ void INISection::SetKeyValue(const QString& key, const QString& value) {
         if (renamesKey) {
             keyIndex_.reset();
         } else if (keyIndex_ && !key.isEmpty()) {
-            keyIndex_->insert(FoldKey(key), number);
+            keyIndex_->insert_or_assign(FoldKey(key), number);
         }
     }
     record.value = value;
@@ -243,21 +243,19 @@ int INISection::KeyIndex(const QString& key) const {
     if (!keyIndex_) {
         UpdateIndex();
     }
-    return keyIndex_->value(FoldKey(key), -1);
+    const auto found = keyIndex_->find(FoldKey(key));
+    return found == keyIndex_->end() ? -1 : found->second;
 }
 
 void INISection::UpdateIndex() const {
-    QHash<QString, int> index;
-    index.reserve(static_cast<qsizetype>(lines_.size()));
+    StringKeyMap<int> index;
+    index.reserve(lines_.size());
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         Line& line = lines_[i];
         EnsureParsed(line);
-        QString folded = FoldKey(line.record->key);
-        if (!index.contains(folded)) {
-            index.insert(std::move(folded), static_cast<int>(i));
-        }
+        index.try_emplace(FoldKey(line.record->key), static_cast<int>(i));
     }
-    index.remove(QString());
+    index.erase(QString());
     keyIndex_ = std::move(index);
 }
 
@@ -394,7 +392,8 @@ bool INISection::IsIndexedLine(int line) const {
     if (!keyIndex_ || !record || record->key.isEmpty()) {
         return false;
     }
-    return keyIndex_->value(FoldKey(record->key), -1) == line;
+    const auto found = keyIndex_->find(FoldKey(record->key));
+    return found != keyIndex_->end() && found->second == line;
 }
 
 QString INISection::DebugLineEntry(int line) const {

@@ -2,10 +2,13 @@
 
 #include <QHash>
 #include <QString>
+
 #include <QStringView>
 #include <memory>
 #include <optional>
 #include <vector>
+#include "app/StringKeyHash.h"
+#include "app/stdHelpers.h"
 
 class INIFile;
 
@@ -103,7 +106,7 @@ private:
     static void EnsureParsed(Line& line);
     static void RebuildText(Line& line);
     static QString ConditionName(LineCondition condition);
-    static QString FoldKey(const QString& key) { return key.toCaseFolded(); }
+    static QString FoldKey(const QString& key) { return stdHelpers::CaseFolded(key); }
 
     // Replaces the lines by the body split at CR LF, every line "TextOnly".
     void AssignLines(QStringView body);
@@ -122,5 +125,5 @@ private:
     QString nameSuffix_;
     // Reads parse and rebuild lines in place and build the key index.
     mutable std::vector<Line> lines_;
-    mutable std::optional<QHash<QString, int>> keyIndex_;
+    mutable std::optional<StringKeyMap<int>> keyIndex_;
 };

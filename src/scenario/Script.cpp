@@ -1,5 +1,7 @@
 #include "scenario/Script.h"
 
+#include "app/stdHelpers.h"
+
 void Script::Init(const QString& name, bool reserved) {
     name_ = name;
     reserved_ = reserved;
@@ -8,7 +10,7 @@ void Script::Init(const QString& name, bool reserved) {
 bool Script::Parse(const QString& text, QString& errMsg) {
     errMsg.clear();
     labels_.clear();
-    labels_.insert(QString(), 0);
+    labels_.emplace(QString(), 0);
     lines_ = text.split(QStringLiteral("\r\n"));
     for (qsizetype k = 0; k < lines_.size(); ++k) {
         QString& line = lines_[k];
@@ -17,19 +19,20 @@ bool Script::Parse(const QString& text, QString& errMsg) {
             continue;
         }
         const QString label = line.left(colon);
-        const QString folded = label.toCaseFolded();
+        const QString folded = stdHelpers::CaseFolded(label);
         if (labels_.contains(folded)) {
             errMsg = QStringLiteral("ラベル'") + label + QStringLiteral("'が重複しています。");
             return false;
         }
-        labels_.insert(folded, static_cast<qint32>(k));
+        labels_.emplace(folded, static_cast<qint32>(k));
         line = line.mid(colon + 1);
     }
     return true;
 }
 
 qint32 Script::LabelAddress(const QString& label) const {
-    return labels_.value(label.toCaseFolded(), -1);
+    const auto found = labels_.find(stdHelpers::CaseFolded(label));
+    return found == labels_.end() ? -1 : found->second;
 }
 
 QString Script::Element(qint32 index) const {

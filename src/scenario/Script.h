@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include "app/StringKeyHash.h"
 
 // One assembled scenario: its instruction lines addressed from 0 and its labels.
 class Script {
@@ -27,5 +28,5 @@ private:
     QString name_;
     bool reserved_ = false;
     QStringList lines_{QString()};
-    QHash<QString, qint32> labels_{{QString(), 0}};
+    StringKeyMap<qint32> labels_{{QString(), 0}};
 };

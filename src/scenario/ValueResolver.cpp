@@ -328,6 +328,10 @@ QString ValueResolver::CanonicalNumber(double number) {
     if (number == 0) {
         return QStringLiteral("0");  // also for -0
     }
+    // Whole numbers below 10^15 print with all their digits in 'g' form too.
+    if (std::fabs(number) < 1e15 && number == std::trunc(number)) {
+        return QString::number(static_cast<qint64>(number));
+    }
     QString text = QString::number(number, 'g', 15);
     const qsizetype exp = text.indexOf(QLatin1Char('e'));
     if (exp >= 0) {

@@ -70,6 +70,7 @@ void clsInterpreter::BuildInstructionTable() {
 
 void clsInterpreter::RegisterInstruction(const QString& word, Handler handler) {
     mHandlers.insert(word.toLower(), std::move(handler));
+    mDecoded.clear();
 }
 
 bool clsInterpreter::StepStart() {
@@ -124,8 +125,6 @@ bool clsInterpreter::StepNext() {
         if (line == nullptr) {
             return EndAtScriptEnd();
         }
-        // A copy: the handler may jump and decode other lines.
-        const QStringList words = line->words;
         if (!line->ok) {
             ReportRuntimeError(line->error);
             ++mAddress;
@@ -150,7 +149,8 @@ bool clsInterpreter::StepNext() {
             return false;
         }
         mHost.SetCursorVisible(false);
-        if (!Execute(words)) {
+        // Decoded lines stay where they are while other lines are decoded.
+        if (!Execute(*line)) {
             return false;
         }
         if (mStepLeft) {
@@ -188,6 +188,10 @@ const clsInterpreter::DecodedLine* clsInterpreter::CurrentDecodedLine() {
     if (!slot) {
         slot.emplace();
         slot->ok = DecodeInstruction(mCurrentLine, slot->words, slot->error);
+        if (slot->ok) {
+            slot->word = slot->words.first().toLower();
+            slot->handler = mHandlers.value(slot->word);
+        }
     }
     return &*slot;
 }
@@ -220,18 +224,16 @@ void clsInterpreter::DetermineSkipping() {
     }
 }
 
-bool clsInterpreter::Execute(const QStringList& words) {
-    TraceExec(words);
-    const QString word = words.first().toLower();
-    const auto handler = mHandlers.constFind(word);
+bool clsInterpreter::Execute(const DecodedLine& line) {
+    TraceExec(line.words);
     mStepAborted = false;
     mStepLeft = false;
-    if (handler == mHandlers.constEnd()) {
-        ReportRuntimeError(QStringLiteral("未実装命令'") + word +
+    if (line.handler) {
+        line.handler(line.words);
+    } else {
+        ReportRuntimeError(QStringLiteral("未実装命令'") + line.word +
                            QStringLiteral("'を実行しようとしました。"));
         AskQuit();
-    } else {
-        (*handler)(words);
     }
     return !mStepAborted;
 }

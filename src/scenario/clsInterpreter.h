@@ -109,6 +109,8 @@ private:
         bool ok = false;
         QStringList words;
         QString error;
+        QString word;     // words[0] lower-cased
+        Handler handler;  // empty when the word has no implementation
     };
     // The decoded lines of one script, filled in as they are first executed.
     struct DecodedScript {
@@ -124,8 +126,8 @@ private:
     // The line at the current address, decoded; null past the script's end.
     const DecodedLine* CurrentDecodedLine();
     void DetermineSkipping();
-    // Executes words; false when the step must end at once.
-    bool Execute(const QStringList& words);
+    // Executes a decoded line; false when the step must end at once.
+    bool Execute(const DecodedLine& line);
     bool StopAtWait();
     bool EndAtScriptEnd();
     void TraceExec(const QStringList& words) const;
