@@ -23,7 +23,7 @@ std::uint64_t Mix(std::uint64_t h) {
 }  // namespace
 
 // FNV-1a over the UTF-16 code units, started from the process seed.
-std::size_t StringKeyHash::operator()(const QString& key) const noexcept {
+std::size_t StringKeyHash::operator()(QStringView key) const noexcept {
     constexpr std::uint64_t kPrime = 0x100000001b3ULL;
     std::uint64_t h = 0xcbf29ce484222325ULL ^ ProcessSeed();
     for (const QChar ch : key) {

@@ -33,14 +33,20 @@ QString FormatMsg(const QString& templ, const QStringList& values) {
     return result;
 }
 
-QString CaseFolded(const QString& text) {
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
+bool IsCaseFolded(QStringView text) {
+    const char16_t* data = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = data[i];
         if (c >= 0x80 || (c >= u'A' && c <= u'Z')) {
-            return text.toCaseFolded();
+            return false;
         }
     }
-    return text;
+    return true;
+}
+
+QString CaseFolded(const QString& text) {
+    return IsCaseFolded(text) ? text : text.toCaseFolded();
 }
 
 QString TrimChars(const QString& text, const QString& set) {

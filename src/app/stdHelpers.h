@@ -26,6 +26,8 @@ QString TrimChars(const QString& text, const QString& set);
 // The text case-folded for lookups; text that is already folded (ASCII without
 // capitals, the usual key) comes back shared, without a new string.
 QString CaseFolded(const QString& text);
+// True for ASCII text without capitals, which case folding leaves as it is.
+bool IsCaseFolded(QStringView text);
 
 // Removes every character of the set from the text.
 QString RemoveChars(const QString& text, const QString& set);

@@ -239,11 +239,13 @@ void INISection::SetKeyValue(const QString& key, const QString& value) {
     line.condition = LineCondition::ParsedOnly;
 }
 
-int INISection::KeyIndex(const QString& key) const {
+int INISection::KeyIndex(QStringView key) const {
     if (!keyIndex_) {
         UpdateIndex();
     }
-    const auto found = keyIndex_->find(FoldKey(key));
+    const auto found = stdHelpers::IsCaseFolded(key)
+                           ? keyIndex_->find(key)
+                           : keyIndex_->find(key.toString().toCaseFolded());
     return found == keyIndex_->end() ? -1 : found->second;
 }
 

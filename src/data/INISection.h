@@ -45,7 +45,8 @@ public:
     // Sets the value of the first line with that key, or appends key=value.
     void SetKeyValue(const QString& key, const QString& value);
     // The number of the first line with that key, -1 when there is none.
-    int KeyIndex(const QString& key) const;
+    int KeyIndex(QStringView key) const;
+    int KeyIndex(const QString& key) const { return KeyIndex(QStringView(key)); }
     bool KeyExists(const QString& key) const { return KeyIndex(key) != -1; }
     void UpdateIndex() const;
 

@@ -75,7 +75,32 @@ qsizetype numberLength(QStringView text) {
     return i;
 }
 
+// Whole numbers of up to 15 digits, the usual case, are exact in a double.
+std::optional<double> smallWholeNumber(QStringView number) {
+    qsizetype i = 0;
+    const bool negative = !number.isEmpty() && number[0] == QLatin1Char('-');
+    if (!number.isEmpty() && (number[0] == QLatin1Char('-') || number[0] == QLatin1Char('+'))) {
+        i = 1;
+    }
+    const qsizetype digits = number.size() - i;
+    if (digits < 1 || digits > 15) {
+        return std::nullopt;
+    }
+    qint64 value = 0;
+    for (; i < number.size(); ++i) {
+        const char16_t c = number[i].unicode();
+        if (c < u'0' || c > u'9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - u'0');
+    }
+    return static_cast<double>(negative ? -value : value);
+}
+
 double toDouble(QStringView number) {
+    if (const auto whole = smallWholeNumber(number)) {
+        return *whole;
+    }
     bool ok = false;
     const double value = number.toDouble(&ok);
     if (ok) {
@@ -255,9 +280,8 @@ std::optional<QString> ValueResolver::Lookup(QStringView name, Evaluation& eval)
             return std::nullopt;
         }
     }
-    const QString key = name.toString();
     for (const INISection* section : sections) {
-        const int line = section != nullptr ? section->KeyIndex(key) : -1;
+        const int line = section != nullptr ? section->KeyIndex(name) : -1;
         if (line >= 0) {
             return section->LineValue(line);
         }

@@ -273,11 +273,15 @@ bool clsInterpreter::GoLabel(const QString& expression) {
         ReportRuntimeError(QStringLiteral("ラベル表現が空欄です。"));
         return false;
     }
-    const QStringList parts = expression.toLower().split(QLatin1Char('.'));
-    const QString invalid =
-        QStringLiteral("ラベル表現'") + expression + QStringLiteral("'が不正です。");
+    const QString lower =
+        stdHelpers::CaseFolded(expression) == expression ? expression : expression.toLower();
+    const QStringList parts =
+        lower.contains(QLatin1Char('.')) ? lower.split(QLatin1Char('.')) : QStringList{lower};
+    auto invalid = [&expression] {
+        return QStringLiteral("ラベル表現'") + expression + QStringLiteral("'が不正です。");
+    };
     if (parts.size() > 2) {
-        ReportRuntimeError(invalid);
+        ReportRuntimeError(invalid());
         return false;
     }
     std::shared_ptr<Script> script = mCurrentScript;
@@ -298,7 +302,7 @@ bool clsInterpreter::GoLabel(const QString& expression) {
         address = script->LabelAddress(label);
     }
     if (address < 0 || !script) {
-        ReportRuntimeError(invalid);
+        ReportRuntimeError(invalid());
         return false;
     }
     mCurrentScript = std::move(script);

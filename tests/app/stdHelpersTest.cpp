@@ -63,3 +63,15 @@ TEST(stdHelpers, TextFilesAreCodePageText) {
     }
     EXPECT_FALSE(WriteTextFile(dir.file("no/such/folder/a.txt"), "x"));
 }
+
+TEST(stdHelpers, CaseFoldingSharesTextThatIsAlreadyFolded) {
+    const QString folded = QStringLiteral("count_1");
+    EXPECT_TRUE(stdHelpers::IsCaseFolded(folded));
+    // The same text comes back, not a copy.
+    EXPECT_EQ(stdHelpers::CaseFolded(folded).constData(), folded.constData());
+    for (const QString& text :
+         {QStringLiteral("Var"), QStringLiteral("ＡＢ"), QStringLiteral("ß")}) {
+        EXPECT_FALSE(stdHelpers::IsCaseFolded(text)) << text.toStdString();
+        EXPECT_EQ(stdHelpers::CaseFolded(text), text.toCaseFolded()) << text.toStdString();
+    }
+}
