@@ -9,6 +9,18 @@
 #include "platform/os/ScriptedMessageBoxPresenter.h"
 #include "platform/os/VirtualClock.h"
 
+bool CopyTestGame(const TempFolder& dir, const QString& name) {
+    const QString source = QStringLiteral(VARO_SOURCE_DIR "/tests/games/") + name;
+    for (const QString& file : QDir(source).entryList(QDir::Files)) {
+        QFile in(source + QLatin1Char('/') + file);
+        if (!in.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        dir.write(file, in.readAll());
+    }
+    return true;
+}
+
 ScriptedPlayer::ScriptedPlayer()
     : platform(std::make_unique<VirtualClock>(), nullptr),
       savedPlatform_(App().platform),

@@ -23,6 +23,10 @@ private:
     QTemporaryDir dir_;
 };
 
+// Copies the files of the test game tests/games/NAME into the folder; false
+// when one cannot be read.
+bool CopyTestGame(const TempFolder& dir, const QString& name);
+
 // For one test: a platform on a virtual clock whose message boxes answer from a
 // script and whose trace stays in memory, and a launcher; both are installed as
 // the process's own and the earlier ones (and the save folder) come back after.

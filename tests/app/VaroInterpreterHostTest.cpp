@@ -26,12 +26,7 @@ const QString kButtons = QStringLiteral("gamemode_button");
 class VaroInterpreterHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString source = QStringLiteral(VARO_SOURCE_DIR "/tests/games/minimal");
-        for (const QString& file : QDir(source).entryList(QDir::Files)) {
-            QFile in(source + "/" + file);
-            ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-            dir.write(file, in.readAll());
-        }
+        ASSERT_TRUE(CopyTestGame(dir, QStringLiteral("minimal")));
         dir.write("debug.ini", "[debug]\r\nCGFileMode=True\r\n");
         QImage ann(10, 8, QImage::Format_ARGB32);
         ann.fill(Qt::blue);

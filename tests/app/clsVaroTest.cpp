@@ -25,12 +25,7 @@ namespace {
 class clsVaroTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString source = QStringLiteral(VARO_SOURCE_DIR "/tests/games/minimal");
-        for (const QString& file : QDir(source).entryList(QDir::Files)) {
-            QFile in(source + "/" + file);
-            ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-            dir.write(file, in.readAll());
-        }
+        ASSERT_TRUE(CopyTestGame(dir, QStringLiteral("minimal")));
         App().AppDir = dir.path();
         App().SaveDir = dir.file("savedata");
         App().EngineClosing = false;
