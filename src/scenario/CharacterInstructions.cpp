@@ -15,9 +15,6 @@ constexpr qint32 kTokWait = 0x20020001;
 constexpr qint32 kTokRepeat = 0x20020003;
 constexpr int kActTokenWords = 5;
 constexpr qint32 kEndOfTokens = -1;
-constexpr qint32 kAtOnce = 0;
-constexpr qint32 kFade = 1;
-constexpr qint32 kInstantDuration = 1000;
 constexpr qint32 kFullOpacity = 256;
 
 }  // namespace

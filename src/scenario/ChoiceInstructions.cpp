@@ -113,7 +113,7 @@ void ChoiceInstructions::RestartTitle(const QStringList&) {
     mHost.SetSkipMode(false);
     mHost.RestartTitle();
     if (!mHost.DrawActivity()) {
-        mHost.DrawActivate(0, 1000);
+        mHost.DrawActivate(kAtOnce, kInstantDuration);
     }
     mIntprt.LeaveStep();
 }

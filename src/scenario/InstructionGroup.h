@@ -18,6 +18,12 @@ public:
     // Film sets of the message: the window, or text over the whole screen.
     static constexpr qint32 kWindowMode = 2;
     static constexpr qint32 kNovelMode = 3;
+    // Freezing: at once, through black, through white. Releasing: a cut, a
+    // cross-fade, the rule transition through the loaded mask.
+    static constexpr qint32 kAtOnce = 0;
+    static constexpr qint32 kFade = 1;
+    static constexpr qint32 kSecond = 2;
+    static constexpr qint32 kInstantDuration = 1000;
     // The event-rectangle group of the scenario buttons.
     static inline const QString kButtonTag = QStringLiteral("gamemode_button");
 

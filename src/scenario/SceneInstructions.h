@@ -8,12 +8,6 @@ class SceneInstructions : public InstructionGroup {
 public:
     explicit SceneInstructions(clsInterpreter& interpreter);
 
-    // Freezing: at once, through black, through white. Releasing: a cut, a
-    // cross-fade, the rule transition through the loaded mask.
-    static constexpr qint32 kAtOnce = 0;
-    static constexpr qint32 kFade = 1;
-    static constexpr qint32 kSecond = 2;
-    static constexpr qint32 kInstantDuration = 1000;
     // BGCenter's stand-in for the middle of the screen.
     static constexpr qint32 kScreenCentre = -999999;
 
