@@ -3,15 +3,12 @@
 #include "scenario/Script.h"
 #include "scenario/clsInterpreter.h"
 
-FlowInstructions::FlowInstructions(clsInterpreter& interpreter) : mIntprt(interpreter) {
-    auto bind = [this](void (FlowInstructions::*method)(const QStringList&)) {
-        return [this, method](const QStringList& words) { (this->*method)(words); };
-    };
-    mIntprt.RegisterInstruction(QStringLiteral("go"), bind(&FlowInstructions::Go));
-    mIntprt.RegisterInstruction(QStringLiteral("call"), bind(&FlowInstructions::Call));
-    mIntprt.RegisterInstruction(QStringLiteral("return"), bind(&FlowInstructions::Return));
-    mIntprt.RegisterInstruction(QStringLiteral("if"), bind(&FlowInstructions::If));
-    mIntprt.RegisterInstruction(QStringLiteral("let"), bind(&FlowInstructions::Let));
+FlowInstructions::FlowInstructions(clsInterpreter& interpreter) : InstructionGroup(interpreter) {
+    Register("go", &FlowInstructions::Go);
+    Register("call", &FlowInstructions::Call);
+    Register("return", &FlowInstructions::Return);
+    Register("if", &FlowInstructions::If);
+    Register("let", &FlowInstructions::Let);
     mIntprt.RegisterInstruction(QStringLiteral("add"), [this](const QStringList& w) {
         StoreNumber(w.value(1), qint64{mIntprt.Sbl(w.value(2))} + mIntprt.Sbl(w.value(3)));
     });

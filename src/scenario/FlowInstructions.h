@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QStringList>
-
-class clsInterpreter;
+#include "scenario/InstructionGroup.h"
 
 // The flow and variable instructions: go, call, return, if, let, add, sub, up,
 // down, and nop, use and siting that do nothing.
-class FlowInstructions {
+class FlowInstructions : public InstructionGroup {
 public:
     explicit FlowInstructions(clsInterpreter& interpreter);
 
@@ -19,6 +17,4 @@ private:
     // target := value, reporting a target that cannot be assigned.
     void StoreNumber(const QString& target, qint64 value);
     void Jump(const QString& expression);
-
-    clsInterpreter& mIntprt;
 };
