@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "data/INISection.h"
 #include "scenario/VariableScope.h"
@@ -148,33 +150,29 @@ qsizetype longestKey(const INISection* section) {
     return longest;
 }
 
-}  // namespace
-
-// One evaluation of a whole expression: the text and, for long texts, where each
-// operator occurs, so that operand after operand is split without rescanning.
-struct ValueResolver::Evaluation {
-    QStringView text;
-    std::optional<std::array<std::vector<qsizetype>, kOperators.size()>> positions;
-    std::optional<qsizetype> longestName;
-    QString error;
+// Where each operator occurs in a long expression, so that splitting operand after
+// operand does not rescan the text.
+class OperatorIndex {
+public:
+    explicit OperatorIndex(QStringView text) : text_(text) {}
 
     // The first operator of the list occurring inside [begin, end), with its position.
-    std::optional<std::pair<std::size_t, qsizetype>> findOperator(qsizetype begin, qsizetype end) {
-        if (end - begin > kShortExpression && !positions) {
-            indexOperators();
+    std::optional<std::pair<std::size_t, qsizetype>> Find(qsizetype begin, qsizetype end) {
+        if (end - begin > kShortExpression && !positions_) {
+            IndexOperators();
         }
         for (std::size_t op = 0; op < kOperators.size(); ++op) {
             const auto length = static_cast<qsizetype>(kOperators[op].size());
             qsizetype at = -1;
-            if (positions) {
-                const auto& list = (*positions)[op];
+            if (positions_) {
+                const auto& list = (*positions_)[op];
                 const auto it = std::lower_bound(list.begin(), list.end(), begin);
                 if (it != list.end() && *it + length <= end) {
                     at = *it;
                 }
             } else {
                 const qsizetype found =
-                    text.sliced(begin, end - begin).indexOf(QStringView(kOperators[op]));
+                    text_.sliced(begin, end - begin).indexOf(QStringView(kOperators[op]));
                 at = found < 0 ? -1 : begin + found;
             }
             if (at >= 0) {
@@ -184,16 +182,55 @@ struct ValueResolver::Evaluation {
         return std::nullopt;
     }
 
-    void indexOperators() {
-        positions.emplace();
+private:
+    void IndexOperators() {
+        positions_.emplace();
         for (std::size_t op = 0; op < kOperators.size(); ++op) {
             const QStringView needle(kOperators[op]);
-            for (qsizetype at = text.indexOf(needle); at >= 0; at = text.indexOf(needle, at + 1)) {
-                (*positions)[op].push_back(at);
+            for (qsizetype at = text_.indexOf(needle); at >= 0;
+                 at = text_.indexOf(needle, at + 1)) {
+                (*positions_)[op].push_back(at);
             }
         }
     }
+
+    QStringView text_;
+    std::optional<std::array<std::vector<qsizetype>, kOperators.size()>> positions_;
 };
+
+}  // namespace
+
+// One part of an expression: a literal, or a text that is looked up as a name and,
+// when no name matches, split at an operator into a left part and a right part.
+struct ValueResolver::Node {
+    enum class Kind { Number, Quoted, BadQuote, NameOrComparison };
+    Kind kind = Kind::NameOrComparison;
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    QString literal;     // the canonical number or the quoted text
+    double numeric = 0;  // the literal's numeric prefix
+    int op = -1;         // the operator splitting the text, -1 when there is none
+    int left = -1;       // node of the left operand
+    int right = -1;      // node of the right operand
+};
+
+// An expression parsed once: evaluating it again only looks up names.
+struct ValueResolver::Plan {
+    QString text;
+    std::vector<Node> nodes;  // nodes[0] is the whole expression
+};
+
+// A value with its numeric prefix, once that is known.
+struct ValueResolver::Operand {
+    QString text;
+    std::optional<double> numeric;
+
+    double Numeric() const { return numeric ? *numeric : NumericPrefix(text); }
+};
+
+ValueResolver::ValueResolver(VariableScope* scope) : scope_(scope) {}
+
+ValueResolver::~ValueResolver() = default;
 
 ValueResolver& ValueResolver::SetSymbol(const QString& expression) {
     expression_ = expression;
@@ -202,81 +239,146 @@ ValueResolver& ValueResolver::SetSymbol(const QString& expression) {
 }
 
 QString ValueResolver::Value() {
-    Evaluation eval;
-    eval.text = expression_;
-    QString value = Evaluate(0, expression_.size(), eval);
-    errMsg_ = eval.error;
-    return errMsg_.isEmpty() ? value : QString();
+    errMsg_.clear();
+    const Plan& plan = PlanFor(expression_);
+    std::optional<qsizetype> longestName;
+    Operand result = Evaluate(plan, 0, longestName);
+    return errMsg_.isEmpty() ? std::move(result.text) : QString();
+}
+
+// Expressions come from decoded scenario lines that stay alive between steps, so
+// the text's address finds its plan again; the text comparison makes that safe.
+const ValueResolver::Plan& ValueResolver::PlanFor(const QString& expression) {
+    const auto address = reinterpret_cast<std::uintptr_t>(expression.constData());
+    std::unique_ptr<Plan>& slot = plans_[(address >> 4) % plans_.size()];
+    if (slot && slot->text == expression) {
+        return *slot;
+    }
+    auto plan = std::make_unique<Plan>(BuildPlan(expression));
+    if (expression.size() > kShortExpression) {
+        oversized_ = std::move(plan);  // not kept beyond this evaluation
+        return *oversized_;
+    }
+    slot = std::move(plan);
+    return *slot;
 }
 
 // Splits comparison after comparison iteratively: a chain a<b<c<... has its right
 // operand as the next comparison, so its length never deepens the call stack.
 // Left operands recurse, but each holds none of the operators found so far, so
 // that recursion is at most one level per operator.
-QString ValueResolver::Evaluate(qsizetype begin, qsizetype end, Evaluation& eval) const {
-    std::vector<std::pair<double, std::size_t>> pending;  // left value, operator
-    QString result;
-    for (;;) {
-        const QStringView e = eval.text.sliced(begin, end - begin);
-        if (auto atom = Atom(e, eval)) {
-            result = std::move(*atom);
-            break;
+ValueResolver::Plan ValueResolver::BuildPlan(const QString& expression) {
+    Plan plan;
+    plan.text = expression;
+    OperatorIndex operators(expression);
+    struct Range {
+        int node;
+        qsizetype begin;
+        qsizetype end;
+    };
+    std::vector<Range> open;
+    auto addNode = [&](qsizetype begin, qsizetype end) {
+        plan.nodes.emplace_back();
+        plan.nodes.back().begin = begin;
+        plan.nodes.back().end = end;
+        open.push_back({static_cast<int>(plan.nodes.size() - 1), begin, end});
+        return static_cast<int>(plan.nodes.size() - 1);
+    };
+    addNode(0, expression.size());
+    while (!open.empty()) {
+        const Range range = open.back();
+        open.pop_back();
+        Node& node = plan.nodes[range.node];
+        const QStringView e = QStringView(expression).sliced(range.begin, range.end - range.begin);
+        if (const auto number = WholeNumber(e)) {
+            node.kind = Node::Kind::Number;
+            node.literal = CanonicalNumber(*number);
+            node.numeric = NumericPrefix(node.literal);
+            continue;
         }
-        if (!eval.error.isEmpty()) {
-            return QString();
+        if (e.startsWith(QLatin1Char('"'))) {
+            if (e.size() >= 2 && e.endsWith(QLatin1Char('"'))) {
+                node.kind = Node::Kind::Quoted;
+                node.literal = e.sliced(1, e.size() - 2).toString();
+                node.numeric = NumericPrefix(node.literal);
+            } else {
+                node.kind = Node::Kind::BadQuote;
+            }
+            continue;
         }
-        const auto found = eval.findOperator(begin, end);
+        const auto found = operators.Find(range.begin, range.end);
         if (!found) {
-            eval.error = kBadExpression;
-            return QString();
+            continue;
         }
         const auto [op, at] = *found;
-        qsizetype leftBegin = begin;
+        qsizetype leftBegin = range.begin;
         qsizetype leftEnd = at;
-        trimRange(eval.text, leftBegin, leftEnd);
-        const QString left = Evaluate(leftBegin, leftEnd, eval);
-        if (!eval.error.isEmpty()) {
-            return QString();
+        trimRange(expression, leftBegin, leftEnd);
+        qsizetype rightBegin = at + static_cast<qsizetype>(kOperators[op].size());
+        qsizetype rightEnd = range.end;
+        trimRange(expression, rightBegin, rightEnd);
+        const int left = addNode(leftBegin, leftEnd);
+        const int right = addNode(rightBegin, rightEnd);
+        Node& split = plan.nodes[range.node];  // addNode may have moved it
+        split.op = static_cast<int>(op);
+        split.left = left;
+        split.right = right;
+    }
+    return plan;
+}
+
+ValueResolver::Operand ValueResolver::Evaluate(const Plan& plan, int index,
+                                               std::optional<qsizetype>& longestName) {
+    std::vector<std::pair<double, int>> pending;  // left value, operator
+    Operand result;
+    for (;;) {
+        const Node& node = plan.nodes[index];
+        if (node.kind == Node::Kind::Number || node.kind == Node::Kind::Quoted) {
+            result = {node.literal, node.numeric};
+            break;
         }
-        pending.emplace_back(NumericPrefix(left), op);
-        begin = at + static_cast<qsizetype>(kOperators[op].size());
-        trimRange(eval.text, begin, end);
+        if (node.kind == Node::Kind::BadQuote) {
+            errMsg_ = kBadQuote;
+            return {};
+        }
+        const QStringView name = QStringView(plan.text).sliced(node.begin, node.end - node.begin);
+        if (auto value = Lookup(name, longestName)) {
+            result = {std::move(*value), std::nullopt};
+            break;
+        }
+        if (node.op < 0) {
+            errMsg_ = kBadExpression;
+            return {};
+        }
+        const Operand left = Evaluate(plan, node.left, longestName);
+        if (!errMsg_.isEmpty()) {
+            return {};
+        }
+        pending.emplace_back(left.Numeric(), node.op);
+        index = node.right;
     }
     while (!pending.empty()) {
         const auto [left, op] = pending.back();
         pending.pop_back();
-        result =
-            compare(op, left, NumericPrefix(result)) ? QStringLiteral("1") : QStringLiteral("0");
+        const bool holds = compare(static_cast<std::size_t>(op), left, result.Numeric());
+        result = {holds ? QStringLiteral("1") : QStringLiteral("0"), holds ? 1.0 : 0.0};
     }
     return result;
 }
 
-std::optional<QString> ValueResolver::Atom(QStringView e, Evaluation& eval) const {
-    if (const auto number = WholeNumber(e)) {
-        return CanonicalNumber(*number);
-    }
-    if (e.startsWith(QLatin1Char('"'))) {
-        if (e.size() >= 2 && e.endsWith(QLatin1Char('"'))) {
-            return e.sliced(1, e.size() - 2).toString();
-        }
-        eval.error = kBadQuote;
-        return std::nullopt;
-    }
-    return Lookup(e, eval);
-}
-
-std::optional<QString> ValueResolver::Lookup(QStringView name, Evaluation& eval) const {
+std::optional<QString> ValueResolver::Lookup(QStringView name,
+                                             std::optional<qsizetype>& longestName) const {
     if (scope_ == nullptr || name.isEmpty()) {
         return std::nullopt;
     }
     const INISection* sections[] = {scope_->Constants(), scope_->GameVariables(),
                                     scope_->SharedVariables()};
     if (name.size() > kShortName) {
-        if (!eval.longestName) {
-            eval.longestName = std::max(
+        if (!longestName) {
+            longestName = std::max(
                 {longestKey(sections[0]), longestKey(sections[1]), longestKey(sections[2])});
         }
-        if (name.size() > *eval.longestName) {
+        if (name.size() > *longestName) {
             return std::nullopt;
         }
     }
@@ -294,10 +396,18 @@ void ValueResolver::SetValue(const QString& value) {
     INISection* targets[] = {scope_ ? scope_->GameVariables() : nullptr,
                              scope_ ? scope_->SharedVariables() : nullptr};
     for (INISection* section : targets) {
-        if (section != nullptr && !expression_.isEmpty() && section->KeyExists(expression_)) {
-            section->SetKeyValue(expression_, value);
-            return;
+        const int line =
+            section != nullptr && !expression_.isEmpty() ? section->KeyIndex(expression_) : -1;
+        if (line < 0) {
+            continue;
         }
+        // Writing through the key also gives the stored key the spelling used here.
+        if (section->LineKey(line) == expression_) {
+            section->SetLineValue(line, value);
+        } else {
+            section->SetKeyValue(expression_, value);
+        }
+        return;
     }
     errMsg_ = kBadTarget;
 }

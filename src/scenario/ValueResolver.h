@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <memory>
 #include <optional>
-#include <vector>
 
 class VariableScope;
 
@@ -13,7 +13,10 @@ class VariableScope;
 // one comparison whose operands are expressions again. Errors set ErrMsg.
 class ValueResolver {
 public:
-    explicit ValueResolver(VariableScope* scope = nullptr) : scope_(scope) {}
+    explicit ValueResolver(VariableScope* scope = nullptr);
+    ~ValueResolver();
+    ValueResolver(const ValueResolver&) = delete;
+    ValueResolver& operator=(const ValueResolver&) = delete;
 
     void SetScope(VariableScope* scope) { scope_ = scope; }
 
@@ -40,14 +43,19 @@ public:
     static qint32 RoundHalfEven(double number);
 
 private:
-    struct Occurrences;
-    struct Evaluation;
+    struct Node;
+    struct Plan;
+    struct Operand;
 
-    std::optional<QString> Atom(QStringView e, Evaluation& eval) const;
-    std::optional<QString> Lookup(QStringView name, Evaluation& eval) const;
-    QString Evaluate(qsizetype begin, qsizetype end, Evaluation& eval) const;
+    const Plan& PlanFor(const QString& expression);
+    static Plan BuildPlan(const QString& expression);
+    Operand Evaluate(const Plan& plan, int node, std::optional<qsizetype>& longestName);
+    std::optional<QString> Lookup(QStringView name, std::optional<qsizetype>& longestName) const;
 
     VariableScope* scope_ = nullptr;
     QString expression_;
     QString errMsg_;
+    // Parsed expressions, found again by the address of their text.
+    std::array<std::unique_ptr<Plan>, 16> plans_;
+    std::unique_ptr<Plan> oversized_;
 };

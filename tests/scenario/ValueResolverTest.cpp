@@ -166,3 +166,43 @@ TEST_F(ValueResolverTest, HundredThousandComparisonsNeitherOverflowNorCrawl) {
     resolver.SetSymbol(mixed).Value();
     EXPECT_FALSE(resolver.IsError());
 }
+
+TEST_F(ValueResolverTest, RepeatedExpressionsSeeVariablesChange) {
+    const QString expression = QStringLiteral("flag<3");
+    EXPECT_EQ(value(expression), QStringLiteral("1"));
+    scope.GameVariables()->SetKeyValue(QStringLiteral("flag"), QStringLiteral("5"));
+    EXPECT_EQ(value(expression), QStringLiteral("0"));
+    // The same text from another string, and another text at the same place.
+    EXPECT_EQ(value(QString(expression.constData(), expression.size())), QStringLiteral("0"));
+    QString reused = expression;
+    reused.detach();
+    reused[0] = QLatin1Char('F');
+    EXPECT_EQ(value(reused), QStringLiteral("0"));
+    reused.replace(0, reused.size(), QStringLiteral("MAX<3"));
+    EXPECT_EQ(value(reused), QStringLiteral("0"));
+    EXPECT_EQ(value(QStringLiteral("MAX>3")), QStringLiteral("1"));
+}
+
+TEST_F(ValueResolverTest, AWholeNameIsLookedUpBeforeItIsSplit) {
+    scope.shared.SetText(QStringLiteral("[Var]\r\na<b=7\r\na=1\r\nb=2"));
+    EXPECT_EQ(value(QStringLiteral("a<b")), QStringLiteral("7"));
+    EXPECT_EQ(value(QStringLiteral("a <b")), QStringLiteral("1"));
+    INISection& shared = scope.shared.KeySection(QStringLiteral("Var"));
+    shared.LineRemove(shared.KeyIndex(u"a<b"));
+    EXPECT_EQ(value(QStringLiteral("a<b")), QStringLiteral("1"));
+}
+
+TEST_F(ValueResolverTest, AnErrorDoesNotOutliveTheNextEvaluation) {
+    EXPECT_EQ(error(QStringLiteral("nope")), QStringLiteral("値表現が不正です"));
+    scope.GameVariables()->SetKeyValue(QStringLiteral("nope"), QStringLiteral("4"));
+    EXPECT_EQ(resolver.Value(), QStringLiteral("4"));
+    EXPECT_FALSE(resolver.IsError());
+}
+
+TEST_F(ValueResolverTest, AssignmentKeepsTheLastSpellingOfTheName) {
+    resolver.SetSymbol(QStringLiteral("FLAG")).SetValue(QStringLiteral("9"));
+    EXPECT_EQ(scope.GameVariables()->LineKey(scope.GameVariables()->KeyIndex(u"flag")),
+              QStringLiteral("FLAG"));
+    resolver.SetSymbol(QStringLiteral("FLAG")).SetValue(QStringLiteral("8"));
+    EXPECT_EQ(value(QStringLiteral("flag")), QStringLiteral("8"));
+}
