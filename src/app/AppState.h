@@ -16,6 +16,9 @@ public:
     clsLaunch* Launcher = nullptr;
     clsVaro* Varo = nullptr;
     bool EngineClosing = false;
+    // Engine waits in progress (transitions, pauses, fades, message boxes, the
+    // interpreter's yields). Mode changes and the shutdown wait until none runs.
+    int WaitDepth = 0;
 
     // Developer switches from debug.ini.
     bool ScenarioFileMode = false;

@@ -4,6 +4,7 @@
 #include <QVariant>
 
 #include "app/AppState.h"
+#include "app/EngineWait.h"
 #include "app/clsLaunch.h"
 #include "app/clsModeBase.h"
 #include "app/clsVaro.h"
@@ -75,6 +76,7 @@ bool VaroInterpreterHost::IsReplayMode() const {
 
 void VaroInterpreterHost::YieldToMessageLoop() {
     if (App().platform != nullptr) {
+        const EngineWait wait;
         App().platform->clock().pump();
     }
 }
@@ -83,6 +85,7 @@ void VaroInterpreterHost::Pause(qint32 ms) {
     if (ms <= 0 || App().platform == nullptr) {
         return;
     }
+    const EngineWait wait;
     Clock& clock = App().platform->clock();
     const qint64 end = clock.now() + ms;
     while (clock.now() < end && !App().EngineClosing) {

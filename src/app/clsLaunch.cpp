@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "app/AppState.h"
+#include "app/EngineWait.h"
 #include "app/clsVaro.h"
 #include "app/stdHelpers.h"
 #include "data/Configuration.h"
@@ -110,6 +111,7 @@ int clsLaunch::Msg(const QString& prompt, int buttons, const QString& title) {
     if (mVaro == nullptr) {
         return platform->messageBoxes().show(prompt, buttons, caption, nullptr);
     }
+    const EngineWait wait;
     clsGameView& view = mVaro->GameView();
     const bool sense = view.IsDeactivateSense();
     view.SetDeactivateSense(false);
@@ -146,6 +148,11 @@ void clsLaunch::SetSysTimerFunc(std::int32_t action) {
 // Mode changes and the shutdown run here, never inside the code that asked for them.
 void clsLaunch::SysTimerTick() {
     const std::int32_t action = mSysTimerFunc;
+    if (App().WaitDepth > 0 && action != kTimerNone) {
+        // Inside a wait: the code that waits must return first.
+        SetSysTimerFunc(action);
+        return;
+    }
     if (action == kTimerFirstMode && mVaro != nullptr) {
         if (IsDebugMode() &&
             DebugSec().KeyValue(QStringLiteral("TitleSkip")).toLower() == QLatin1String("true")) {

@@ -2,15 +2,28 @@
 
 #include "screen/clsGameView.h"
 
-clsModeBase::clsModeBase(clsGameView& view) : mView(view) {
+clsModeBase::clsModeBase(clsGameView& view) : mView(view) {}
+
+clsModeBase::~clsModeBase() {
+    StopListening();
+}
+
+void clsModeBase::Listen() {
+    StopListening();
+    std::weak_ptr<clsModeBase> weak = weak_from_this();
     mSubscription = mView.AddScreenCmdListener(
-        [this](std::int32_t mode, std::int32_t command, const RectPtr& rect) {
-            mGV_ScreenCmd(mode, command, rect);
+        [weak](std::int32_t mode, std::int32_t command, const RectPtr& rect) {
+            if (const std::shared_ptr<clsModeBase> self = weak.lock()) {
+                self->mGV_ScreenCmd(mode, command, rect);
+            }
         });
 }
 
-clsModeBase::~clsModeBase() {
-    mView.RemoveScreenCmdListener(mSubscription);
+void clsModeBase::StopListening() {
+    if (mSubscription != 0) {
+        mView.RemoveScreenCmdListener(mSubscription);
+        mSubscription = 0;
+    }
 }
 
 // The fallback mode shows nothing of its own but leaves the window usable:

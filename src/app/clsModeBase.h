@@ -2,6 +2,7 @@
 
 #include <QVariant>
 #include <cstdint>
+#include <memory>
 
 #include "screen/clsEventRects.h"
 
@@ -9,13 +10,13 @@ class clsGameView;
 
 // The interface of every mode, and the fallback mode for mode numbers that have
 // no mode of their own: it starts, ends and handles commands without doing
-// anything. A mode listens to the game view's ScreenCmd from its creation to its
-// destruction and acts only on commands raised in its own mode number.
-class clsModeBase {
+// anything. A mode listens to the game view's ScreenCmd from Listen until it is
+// replaced, and acts only on commands raised in its own mode number. A command
+// being handled keeps its mode alive, so a handler may end its own mode.
+class clsModeBase : public std::enable_shared_from_this<clsModeBase> {
 public:
     using RectPtr = clsEventRects::RectPtr;
 
-    // Subscribes to the view's ScreenCmd.
     explicit clsModeBase(clsGameView& view);
     virtual ~clsModeBase();
     clsModeBase(const clsModeBase&) = delete;
@@ -31,6 +32,12 @@ public:
     virtual bool IsReplayMode() const { return false; }
     virtual bool TextFilmsVisible() const { return false; }
     virtual void SetTextFilmsVisible(bool /*visible*/) {}
+    // The game mode's back-log view, opened from the menu.
+    virtual void LogModeStart() {}
+
+    // Subscribes to the view's ScreenCmd; the mode must be owned by a shared_ptr.
+    void Listen();
+    void StopListening();
 
     std::int32_t SubStatus() const { return mSubStatus; }
     void SetSubStatus(std::int32_t status) { mSubStatus = status; }

@@ -19,6 +19,7 @@
 #include "data/stdINI.h"
 #include "media/clsDovDriver.h"
 #include "media/clsOskaDriver.h"
+#include "modes/clsModeGame.h"
 #include "platform/Platform.h"
 #include "platform/dov/DovLibrary.h"
 #include "platform/os/FileIo.h"
@@ -249,6 +250,7 @@ bool clsVaro::ReadThumbSize() {
 void clsVaro::ChangeMode(std::int32_t mode, std::int32_t subMode, const QVariant& argument) {
     if (mModeObject != nullptr) {
         mModeObject->ModeEnd();
+        mModeObject->StopListening();
         mModeObject.reset();
     }
     if (App().platform != nullptr) {
@@ -258,15 +260,20 @@ void clsVaro::ChangeMode(std::int32_t mode, std::int32_t subMode, const QVariant
         mVaroMode = kModeNone;
         return;
     }
-    mModeObject = CreateMode(mode);
+    const std::shared_ptr<clsModeBase> created = CreateMode(mode);
+    mModeObject = created;
     mVaroMode = mode;
+    created->Listen();
     std::int32_t sub = subMode;
-    mModeObject->ModeStart(sub, argument);
+    created->ModeStart(sub, argument);
 }
 
 // Modes without a class of their own yet run as the fallback mode.
-std::unique_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t /*mode*/) {
-    return std::make_unique<clsModeBase>(*mGameView);
+std::shared_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t mode) {
+    if (mode == kModeGame) {
+        return std::make_shared<clsModeGame>(*this);
+    }
+    return std::make_shared<clsModeBase>(*mGameView);
 }
 
 void clsVaro::SetSkipMode(bool on) {

@@ -95,7 +95,7 @@ private:
     bool StartScreen();
     bool StartSound();
     bool ReadThumbSize();
-    std::unique_ptr<clsModeBase> CreateMode(std::int32_t mode);
+    std::shared_ptr<clsModeBase> CreateMode(std::int32_t mode);
     QImage MakePreview() const;
     void RotateQuickSlots(std::int32_t page, std::int32_t count);
     std::int32_t ChannelVolume(const QString& muteKey, const QString& volumeKey) const;
@@ -115,7 +115,9 @@ private:
     std::unique_ptr<INIFile> mGamemodeInfo;
     std::unique_ptr<INIFile> mOmakemodeInfo;
 
-    std::unique_ptr<clsModeBase> mModeObject;
+    // Shared with the command being handled, so a mode that ends itself
+    // (a handler changing the mode) lives until its handler returns.
+    std::shared_ptr<clsModeBase> mModeObject;
     std::int32_t mVaroMode = kModeNone;
     bool mIsSkipMode = false;
     int mAutoClickTimer = 0;

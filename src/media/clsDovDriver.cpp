@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/AppState.h"
+#include "app/EngineWait.h"
 #include "app/clsVaro.h"
 #include "app/stdHelpers.h"
 #include "data/clsSaveData.h"
@@ -358,6 +359,7 @@ bool clsDovDriver::StopBGM(bool wait) {
 
 void clsDovDriver::WaitFade() {
     // The window keeps painting and timers run; user input waits.
+    const EngineWait wait;
     const qint64 end = mClock.now() + mBGMFadeTime;
     while (mClock.now() < end && !App().EngineClosing) {
         mClock.sleep(1);

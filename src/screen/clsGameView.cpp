@@ -16,6 +16,7 @@
 
 #include "app/AppState.h"
 #include "app/clsLaunch.h"
+#include "app/clsModeBase.h"
 #include "app/clsVaro.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
@@ -150,6 +151,7 @@ struct clsGameView::Impl {
     std::optional<QPoint> lastPointer;
     int lastKey = 0;
     bool ctrlDown = false;
+    bool tabDown = false;
     std::int32_t screenMode = kScreenClosed;
     bool eventEnabled = false;
     bool deactivateSense = false;
@@ -477,6 +479,9 @@ void clsGameView::KeyDown(int key, Qt::KeyboardModifiers modifiers, bool autoRep
     if (isCtrl) {
         d->ctrlDown = true;
     }
+    if (key == Qt::Key_Tab) {
+        d->tabDown = true;
+    }
     if (!d->eventEnabled) {
         return;
     }
@@ -502,6 +507,9 @@ void clsGameView::KeyUp(int key, bool autoRepeat) {
     }
     if (key == Qt::Key_Control) {
         d->ctrlDown = false;
+    }
+    if (key == Qt::Key_Tab) {
+        d->tabDown = false;
     }
     d->lastKey = 0;
 }
@@ -582,6 +590,10 @@ void clsGameView::SetEventEnabled(bool enabled) {
 
 bool clsGameView::IsCtrlDown() const {
     return d->ctrlDown;
+}
+
+bool clsGameView::IsTabDown() const {
+    return d->tabDown;
 }
 
 // ---------------------------------------------------------------------------
@@ -782,7 +794,9 @@ void clsGameView::MessageMenuCmd(const QString& item) {
             varo->SetSkipMode(!varo->IsSkipMode());
         }
     } else if (item == QLatin1String("log")) {
-        if (varo != nullptr && varo->VaroMode() == clsVaro::kModeGame) {
+        if (varo != nullptr && varo->VaroMode() == clsVaro::kModeGame &&
+            varo->ModeObject() != nullptr) {
+            varo->ModeObject()->LogModeStart();
         }
     }
 }

@@ -102,6 +102,8 @@ public:
     void SetEventEnabled(bool enabled);
     // The Ctrl key is held down.
     bool IsCtrlDown() const;
+    // The Tab key is held down (with Ctrl it skips a movie).
+    bool IsTabDown() const;
 
     void MenuCmd(const QString& group, const QString& item);
     // The menu item with the tag group!item, or null.

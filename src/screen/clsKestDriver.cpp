@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/EngineWait.h"
 #include "app/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/clsSaveData.h"
@@ -158,6 +159,7 @@ clsKestDriver::ActionId clsKestDriver::AddActByAry(std::span<const std::int32_t>
 }
 
 bool clsKestDriver::WaitEnd(ActionId action) {
+    const EngineWait wait;
     mWaitCanceled = false;
     for (;;) {
         if (ActionEnded(action)) {
