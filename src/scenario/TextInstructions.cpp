@@ -36,7 +36,11 @@ void TextInstructions::Put(const QStringList& words) {
     mIntprt.SetTextEnabled(true);
     mHost.SetWaitCancelEnabled(true);
     mIntprt.SetWaitMode(clsInterpreter::kRevealing);
-    mHost.SetEventEnabled(true);
+    // While skipping the page is shown at once and input stays off: a window
+    // button or the wheel must not act inside the step.
+    if (!mIntprt.IsSkipping()) {
+        mHost.SetEventEnabled(true);
+    }
     mHost.ResetSOLength();
     mHost.TextSpeedSetting(mHost.LongSetting(QStringLiteral("TextSpeed")) * kTextSpeedFactor);
     if (mHost.IsEngineClosing()) {

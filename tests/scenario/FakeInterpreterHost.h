@@ -51,7 +51,10 @@ public:
         Record(QStringLiteral("ChangeMode"), {mode, subMode, parameter});
     }
 
-    void SetEventEnabled(bool on) override { eventEnabled = on; }
+    void SetEventEnabled(bool on) override {
+        eventEnabled = on;
+        eventSwitches.push_back(on);
+    }
     void MenuEnableByText(const QString& items) override { menus.append(items); }
     bool FormActivity() const override { return formActive; }
     bool IsCtrlDown() const override { return ctrlDown; }
@@ -234,6 +237,7 @@ public:
     bool ctrlDown = false;
     bool drawActive = true;
     bool eventEnabled = true;
+    std::vector<bool> eventSwitches;  // every SetEventEnabled, in order
     bool cursorVisible = true;
     bool textVisible = false;
     bool waitCancelEnabled = false;

@@ -116,6 +116,8 @@ TEST_F(TextInstructionsTest, SkippingShowsEveryPageAtOnceAndGoesOn) {
     EXPECT_EQ(host.CallsOf(QStringLiteral("RemoveRects")).size(), 2);
     EXPECT_EQ(save.HistoryCount(), 1);
     EXPECT_EQ(intprt->CurrentScript()->Element(intprt->Address() - 1), QStringLiteral("stop"));
+    // Input stays off from the start of the step to the wait at its end.
+    EXPECT_EQ(host.eventSwitches, (std::vector<bool>{false, true}));
 }
 
 TEST_F(TextInstructionsTest, NoWaitMessageRunsOn) {
