@@ -78,6 +78,10 @@ TextInstructions::Page TextInstructions::NextPage(const QString& messageWord) {
     }
     mHost.StopCV();
     const QString message = Text(messageWord);
+    if (filmSet != kNovelMode) {
+        // Cleared first: the conversion shows the message's name plate.
+        mHost.TextPageTurn();
+    }
     const QString converted =
         mHost.ConvertMessageText(message, page.rest, page.wait, page.voice, filmSet);
     if (filmSet == kNovelMode) {
@@ -86,7 +90,6 @@ TextInstructions::Page TextInstructions::NextPage(const QString& messageWord) {
         const QString feed = mHost.CurrentText().isEmpty() ? QString() : QStringLiteral("\n");
         page.text = feed + prefix + converted;
     } else {
-        mHost.TextPageTurn();
         page.text =
             mIntprt.SystemInfoValue(QStringLiteral("Game"), QStringLiteral("WindowBlockPrefix")) +
             converted;

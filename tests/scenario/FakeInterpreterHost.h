@@ -101,6 +101,7 @@ public:
     }
     void TextPageTurn() override {
         pageText.clear();
+        namePlate = 0;
         Record(QStringLiteral("TextPageTurn"));
     }
     void TextStart(const QString& page, bool animate) override {
@@ -109,7 +110,8 @@ public:
     }
     QString CurrentText() const override { return pageText; }
     // A "|" in the message is a page break; "[nw]" is the no-wait code and
-    // "[v=NAME]" the voice code. The stand-in for the text window's markup.
+    // "[v=NAME]" the voice code, "[np]" shows name plate 1. The stand-in for the
+    // text window's markup.
     QString ConvertMessageText(const QString& message, QString& rest, bool& wait, QString& voice,
                                qint32 filmSet) override {
         conversions.append(QString::number(filmSet));
@@ -118,6 +120,10 @@ public:
         rest = brk < 0 ? QString() : page.mid(brk + 1);
         page = brk < 0 ? page : page.left(brk);
         wait = !page.contains(QStringLiteral("[nw]"));
+        if (page.contains(QStringLiteral("[np]"))) {
+            namePlate = 1;
+            page.remove(QStringLiteral("[np]"));
+        }
         page.remove(QStringLiteral("[nw]"));
         const auto v = page.indexOf(QStringLiteral("[v="));
         if (v >= 0) {
@@ -237,7 +243,8 @@ public:
     bool ctrlDown = false;
     bool drawActive = true;
     bool eventEnabled = true;
-    std::vector<bool> eventSwitches;  // every SetEventEnabled, in order
+    std::vector<bool> eventSwitches;
+    int namePlate = 0;  // the plate row the text window shows  // every SetEventEnabled, in order
     bool cursorVisible = true;
     bool textVisible = false;
     bool waitCancelEnabled = false;

@@ -120,6 +120,11 @@ TEST_F(TextInstructionsTest, SkippingShowsEveryPageAtOnceAndGoesOn) {
     EXPECT_EQ(host.eventSwitches, (std::vector<bool>{false, true}));
 }
 
+TEST_F(TextInstructionsTest, TheNamePlateOfAMessageOutlivesItsPageTurn) {
+    calls(QStringLiteral("put \"[np]aki\""));
+    EXPECT_EQ(host.namePlate, 1);
+}
+
 TEST_F(TextInstructionsTest, NoWaitMessageRunsOn) {
     calls(QStringLiteral("put \"go on[nw]\""));
     EXPECT_EQ(intprt->CurrentScript()->Element(intprt->Address() - 1), QStringLiteral("stop"));
