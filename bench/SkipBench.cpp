@@ -109,7 +109,8 @@ void BM_HeadlessSkipTenThousandReadMessages(benchmark::State& state) {
         process.setProgram(QStringLiteral(VARO_BINARY));
         process.setArguments({game, QStringLiteral("--save-dir"), saveDir,
                               QStringLiteral("--headless"), QStringLiteral("--input"), input,
-                              QStringLiteral("--trace"), dir.filePath(QStringLiteral("trace.txt"))});
+                              QStringLiteral("--trace"),
+                              dir.filePath(QStringLiteral("trace.txt"))});
         state.ResumeTiming();
         QElapsedTimer timer;
         timer.start();

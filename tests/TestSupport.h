@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <ostream>
 
 #include "app/clsLaunch.h"
 #include "platform/Platform.h"
@@ -53,6 +54,14 @@ struct ProgramRun {
     QByteArray err;
 };
 ProgramRun RunVaro(const QStringList& args);
+
+// Readable failures for lists of calls and texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '[' << list.join(QStringLiteral(" | ")).toStdString() << ']';
+}
 
 // Bytes of a UTF-8 source literal, for tests that talk about encoded files.
 inline QByteArray Bytes(const char* text) {

@@ -3,14 +3,7 @@
 #include <ostream>
 
 #include "InterpreterFixture.h"
-
-// Readable failures for lists of calls and texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '[' << list.join(QStringLiteral(" | ")).toStdString() << ']';
-}
+#include "TestSupport.h"
 
 // Every instruction of a game's table, with the defaults games give them, on a
 // screen of twice the script size (script 640x480, screen 1280x960).
