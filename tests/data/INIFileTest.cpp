@@ -7,11 +7,6 @@
 #include "data/INIFile.h"
 #include "platform/os/Cp932Codec.h"
 
-// Readable QString values in failure messages.
-static void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 using namespace Qt::StringLiterals;
 
 namespace {

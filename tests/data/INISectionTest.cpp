@@ -3,12 +3,8 @@
 #include <QStringList>
 #include <ostream>
 
+#include "TestSupport.h"
 #include "data/INISection.h"
-
-// Readable QString values in failure messages.
-static void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -5,12 +5,8 @@
 #include <QStringList>
 #include <ostream>
 
+#include "TestSupport.h"
 #include "data/INIFile.h"
-
-// Readable QString values in failure messages.
-static void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
