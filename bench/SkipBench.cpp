@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
 
 #include "app/AppState.h"
 #include "data/INIFile.h"
@@ -60,7 +61,7 @@ INIFile readDocument(const QString& path) {
 // The test game with a scenario of ten thousand one-line messages that starts
 // at once, and shared data in which every one of them has been read.
 bool prepareGame(const QString& game, const QString& saveDir) {
-    QString scenario = QStringLiteral("start:\r\n");
+    QString scenario = QStringLiteral("start:\r\nda\r\n");
     for (int i = 0; i < kMessages; ++i) {
         scenario += QStringLiteral("既読のメッセージ%1です。\\b\r\n").arg(fullWidthNumber(i));
     }
@@ -97,7 +98,7 @@ void BM_HeadlessSkipTenThousandReadMessages(benchmark::State& state) {
         const QString input = dir.filePath(QStringLiteral("input.txt"));
         QFile inputFile(input);
         if (!prepareGame(game, saveDir) || !inputFile.open(QIODevice::WriteOnly) ||
-            inputFile.write("wait 100\nmenu message!skip\nclick 320 240\n") < 0) {
+            inputFile.write("wait 1500\nmenu message!skip\nclick 320 240\n") < 0) {
             state.SkipWithError("cannot prepare the game");
             return;
         }
@@ -125,6 +126,9 @@ void BM_HeadlessSkipTenThousandReadMessages(benchmark::State& state) {
         if (!finished || executed < kMessages) {
             process.kill();
             process.waitForFinished();
+            // The game, input and trace stay for a look at what went wrong.
+            dir.setAutoRemove(false);
+            std::fprintf(stderr, "skip run kept in %s\n", qPrintable(dir.path()));
             state.SkipWithError("the run did not skip through every message");
             return;
         }
