@@ -38,15 +38,32 @@ ScriptedPlayer::~ScriptedPlayer() {
     App().SaveDir = savedSaveDir_;
 }
 
-ProgramRun RunVaro(const QStringList& args) {
+ProgramRun RunProgram(const QString& program, const QStringList& args, int timeoutMs) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VARO_BINARY), args);
-    process.waitForFinished(30000);
+    process.start(program, args);
+    // Starting takes no time worth limiting; a program that cannot start fails at once.
+    if (!process.waitForStarted(-1)) {
+        return {-1, {}, "did not start: " + process.errorString().toUtf8()};
+    }
+    if (!process.waitForFinished(timeoutMs) && process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(-1);
+        ProgramRun run{-1, process.readAllStandardOutput(), process.readAllStandardError()};
+        if (!run.err.isEmpty() && !run.err.endsWith('\n')) {
+            run.err += '\n';
+        }
+        run.err += "timed out after " + QByteArray::number(timeoutMs) + " ms";
+        return run;
+    }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+ProgramRun RunVaro(const QStringList& args, int timeoutMs) {
+    return RunProgram(QStringLiteral(VARO_BINARY), args, timeoutMs);
 }
 
 TempFolder::TempFolder() : dir_(QDir::tempPath() + QStringLiteral("/varo-test-XXXXXX")) {}

@@ -47,13 +47,16 @@ private:
     QString savedSaveDir_;
 };
 
-// One run of the real varo program, on the offscreen platform.
+// What a run of the real varo program (or another program) gave.
 struct ProgramRun {
-    int exitCode = -1;  // -1 when it crashed or hung
+    int exitCode = -1;  // -1 when it crashed, hung or did not start
     QByteArray out;
     QByteArray err;
 };
-ProgramRun RunVaro(const QStringList& args);
+// One run of a program on the offscreen platform. A run that has not finished
+// after `timeoutMs` is killed; its `err` ends with "timed out after N ms".
+ProgramRun RunProgram(const QString& program, const QStringList& args, int timeoutMs);
+ProgramRun RunVaro(const QStringList& args, int timeoutMs = 30000);
 
 // Readable failures for lists of calls and texts.
 inline void PrintTo(const QString& text, std::ostream* os) {

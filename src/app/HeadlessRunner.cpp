@@ -20,26 +20,27 @@ constexpr int kWheelStep = 120;
 struct KeyInfo {
     Qt::Key code;
     QString text;
+    const char* name;  // as a script names it
 };
 
 KeyInfo keyInfo(InputScript::Key key) {
     switch (key) {
         case InputScript::Key::Return:
-            return {Qt::Key_Return, QStringLiteral("\r")};
+            return {Qt::Key_Return, QStringLiteral("\r"), "Return"};
         case InputScript::Key::Space:
-            return {Qt::Key_Space, QStringLiteral(" ")};
+            return {Qt::Key_Space, QStringLiteral(" "), "Space"};
         case InputScript::Key::Escape:
-            return {Qt::Key_Escape, QString(QChar(0x1b))};
+            return {Qt::Key_Escape, QString(QChar(0x1b)), "Escape"};
         case InputScript::Key::Up:
-            return {Qt::Key_Up, QString()};
+            return {Qt::Key_Up, QString(), "Up"};
         case InputScript::Key::Down:
-            return {Qt::Key_Down, QString()};
+            return {Qt::Key_Down, QString(), "Down"};
         case InputScript::Key::Tab:
-            return {Qt::Key_Tab, QStringLiteral("\t")};
+            return {Qt::Key_Tab, QStringLiteral("\t"), "Tab"};
         case InputScript::Key::Ctrl:
-            return {Qt::Key_Control, QString()};
+            return {Qt::Key_Control, QString(), "Ctrl"};
     }
-    return {Qt::Key_unknown, QString()};
+    return {Qt::Key_unknown, QString(), "?"};
 }
 
 std::optional<QByteArray> pngOf(const QImage& image) {
@@ -63,18 +64,24 @@ HeadlessRunner::HeadlessRunner(VirtualClock& clock, TraceSink& trace,
 
 HeadlessRunner::~HeadlessRunner() = default;
 
+// Closing in the middle of a wait that takes no input is not safe: `quit` waits
+// for its end. Everything else happens at its time.
 void HeadlessRunner::schedule(const InputScript& script) {
     for (const InputScript::Command& command : script.commands()) {
-        scheduleAt(command.atMs, [this, command] { perform(command); });
+        const auto whileExcluding = command.kind == InputScript::Kind::Quit
+                                        ? VirtualClock::WhileExcluding::Hold
+                                        : VirtualClock::WhileExcluding::Run;
+        scheduleAt(command.atMs, whileExcluding, [this, command] { perform(command); });
     }
     // A trailing wait keeps the game running undisturbed until the script's end.
-    scheduleAt(script.endMs(), [] {});
+    scheduleAt(script.endMs(), VirtualClock::WhileExcluding::Run, [] {});
 }
 
-void HeadlessRunner::scheduleAt(qint64 atMs, std::function<void()> action) {
+void HeadlessRunner::scheduleAt(qint64 atMs, VirtualClock::WhileExcluding whileExcluding,
+                                std::function<void()> action) {
     ++inputsQueued_;
     std::weak_ptr<bool> delivering = delivering_;
-    clock_.scheduleInput(atMs, [this, delivering, action = std::move(action)] {
+    auto guarded = [this, delivering, action = std::move(action)] {
         const std::shared_ptr<bool> live = delivering.lock();
         if (!live || !*live) {
             return;
@@ -82,7 +89,8 @@ void HeadlessRunner::scheduleAt(qint64 atMs, std::function<void()> action) {
         --inputsQueued_;
         lastInputMs_ = clock_.now();
         action();
-    });
+    };
+    clock_.scheduleInput(atMs, std::move(guarded), whileExcluding);
 }
 
 int HeadlessRunner::run() {
@@ -110,6 +118,10 @@ int HeadlessRunner::run() {
 }
 
 void HeadlessRunner::perform(const InputScript::Command& command) {
+    if (clock_.excludingInput() && isDiscardedWhileExcluding(command.kind)) {
+        trace_.write(QStringLiteral("input dropped ") + commandText(command));
+        return;
+    }
     using Kind = InputScript::Kind;
     switch (command.kind) {
         case Kind::Click:
@@ -140,6 +152,67 @@ void HeadlessRunner::perform(const InputScript::Command& command) {
         case Kind::Quit:
             return requestClose();
     }
+}
+
+// As in the window during a wait that takes no input: presses, moves, the wheel
+// and menus are discarded; releases, answers and shots are not user input that acts.
+bool HeadlessRunner::isDiscardedWhileExcluding(InputScript::Kind kind) {
+    using Kind = InputScript::Kind;
+    switch (kind) {
+        case Kind::Click:
+        case Kind::RightClick:
+        case Kind::DoubleClick:
+        case Kind::Move:
+        case Kind::KeyPress:
+        case Kind::KeyDown:
+        case Kind::WheelUp:
+        case Kind::WheelDown:
+        case Kind::Menu:
+            return true;
+        case Kind::KeyUp:
+        case Kind::Answer:
+        case Kind::Shot:
+        case Kind::Quit:
+            return false;
+    }
+    return false;
+}
+
+// The command as a script writes it: "click 120 400", "key Ctrl down", "wheel up".
+QString HeadlessRunner::commandText(const InputScript::Command& command) {
+    using Kind = InputScript::Kind;
+    const QString at = QString::number(command.position.x()) + QLatin1Char(' ') +
+                       QString::number(command.position.y());
+    const QString key = QLatin1String(keyInfo(command.key).name);
+    switch (command.kind) {
+        case Kind::Click:
+            return QStringLiteral("click ") + at;
+        case Kind::RightClick:
+            return QStringLiteral("rclick ") + at;
+        case Kind::DoubleClick:
+            return QStringLiteral("dclick ") + at;
+        case Kind::Move:
+            return QStringLiteral("move ") + at;
+        case Kind::KeyPress:
+            return QStringLiteral("key ") + key;
+        case Kind::KeyDown:
+            return QStringLiteral("key ") + key + QStringLiteral(" down");
+        case Kind::KeyUp:
+            return QStringLiteral("key ") + key + QStringLiteral(" up");
+        case Kind::WheelUp:
+            return QStringLiteral("wheel up");
+        case Kind::WheelDown:
+            return QStringLiteral("wheel down");
+        case Kind::Menu:
+            return QStringLiteral("menu ") + command.text;
+        case Kind::Answer:
+            return QStringLiteral("answer ") + command.text;
+        case Kind::Shot:
+            return QStringLiteral("shot ") + command.text;
+        case Kind::Quit:
+            return QStringLiteral("quit");
+    }
+    return QString();
 }
 
 // A real pointer reaches the place before it presses there, so hover follows it.

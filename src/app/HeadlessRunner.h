@@ -10,16 +10,21 @@
 #include <optional>
 
 #include "app/InputScript.h"
+#include "platform/os/VirtualClock.h"
 
 class QWidget;
 class ScriptedMessageBoxPresenter;
 class TraceSink;
-class VirtualClock;
 
 // Plays one headless run on the virtual clock: delivers the input script to
 // the game's widgets at its virtual times and moves time on until the game has
 // finished. When the input is exhausted and only background timers (animation
 // frames) remain, it asks the game to close.
+//
+// During a wait that takes no input (the clock is excluding input) presses,
+// moves, the wheel, keys going down and menus are dropped with a trace line
+// "input dropped COMMAND"; key releases, answers and shots happen at their
+// time, and `quit` waits for the end of the wait.
 class HeadlessRunner {
 public:
     // What the runner drives; every function is called only while running.
@@ -58,8 +63,11 @@ public:
     int run();
 
 private:
-    void scheduleAt(qint64 atMs, std::function<void()> action);
+    void scheduleAt(qint64 atMs, VirtualClock::WhileExcluding whileExcluding,
+                    std::function<void()> action);
     void perform(const InputScript::Command& command);
+    static bool isDiscardedWhileExcluding(InputScript::Kind kind);
+    static QString commandText(const InputScript::Command& command);
     void click(QPoint position, Qt::MouseButton button, bool twice);
     void movePointer(QPoint position);
     void sendMouse(QEvent::Type type, QPoint position, Qt::MouseButton button,

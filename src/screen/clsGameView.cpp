@@ -466,8 +466,9 @@ void clsGameView::Wheel(int delta) {
     if (!App().SubClassMode || !d->eventEnabled || delta == 0) {
         return;
     }
+    // Only while the interpreter waits for a click, a choice or a button.
     const std::int32_t waitMode = InterpreterWaitMode();
-    if (waitMode < 3 || waitMode > 5) {
+    if (waitMode < clsInterpreter::kClickWait || waitMode > clsInterpreter::kButtonWait) {
         return;
     }
     RaiseScreenCmd(delta > 0 ? kCmdWheelForward : kCmdWheelBackward, nullptr);
@@ -860,9 +861,18 @@ void clsGameView::FormActivityChanged() {
 }
 
 void clsGameView::FormActivationEvent() {
+    // Keys let go while another window has the keyboard never come back as released.
+    if (!d->form->isActiveWindow()) {
+        ForgetKeys();
+    }
     if (App().SubClassMode) {
         FormActivityChanged();
     }
+}
+
+void clsGameView::ForgetKeys() {
+    d->ctrlDown = false;
+    d->lastKey = 0;
 }
 
 void clsGameView::FormCloseRequest() {

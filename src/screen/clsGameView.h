@@ -124,7 +124,8 @@ public:
     // The second press of a double click; `held` are the buttons down now.
     void MouseDoubleClick(Qt::MouseButton button, Qt::MouseButtons held, QPoint gamePos);
     void MouseMove(QPoint gamePos);
-    // The wheel turned: forward above 0, backward below 0.
+    // The wheel turned: forward above 0, backward below 0. Raised only in
+    // sub-class mode and at the interpreter's wait modes 4 to 6.
     void Wheel(int delta);
     // A Qt key code; auto-repeated presses and releases come with autoRepeat.
     void KeyDown(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat = false);
@@ -145,7 +146,7 @@ private:
     friend class frmScreen;
     struct Impl;
 
-    // Events of the form.
+    // Events of the form. Losing the activation also forgets the keys held.
     void FormActivationEvent();
     void FormCloseRequest();
     void FormMaximizeRequest();
@@ -160,6 +161,7 @@ private:
     void UpdateCaption();
     void ApplyWindowPos();
     void EndSkipOnInput();
+    void ForgetKeys();
     void MoveSelectionByKey(bool greater);
     void PressEnter(Qt::KeyboardModifiers modifiers, bool isSpace);
     void ToggleFullScreen();

@@ -95,7 +95,10 @@ struct Harness {
         InputScript script;
         QString error;
         EXPECT_TRUE(script.parse(text, error)) << error.toStdString();
-        const auto menu = [](const QString& tag) { return tag == "file!qsave"; };
+        const auto menu = [this](const QString& tag) {
+            menus << tag;
+            return tag == "file!qsave";
+        };
         HeadlessRunner runner(
             clock(), player.platform.trace(), boxes(),
             {[this] { return &picture; }, [this] { return &form; }, menu, [this] { return screen; },
@@ -125,6 +128,7 @@ struct Harness {
     QWidget form;
     QWidget picture{&form};
     QImage screen;
+    QStringList menus;  // the menu items triggered
     QList<qint64> closeRequests;
     int closeDelayMs = 50;
     bool refuseClose = false;
@@ -206,6 +210,35 @@ TEST_F(HeadlessRunnerTest, ACloseThatNeverEndsTheRunGivesUpWithATraceLine) {
     EXPECT_GE(clock().now(), limit);
     EXPECT_LT(clock().now(), limit + 16);
     EXPECT_EQ(trace().last(), u"t=%1 input close timed out after 600000 ms"_s.arg(clock().now()));
+}
+
+TEST_F(HeadlessRunnerTest, DuringAWaitWithoutInputPressesAreDroppedReleasesPassAndQuitWaits) {
+    // From 100 to 400 the game waits with input excluded, as a transition does,
+    // then asks a question.
+    clock().startTimer(100, [this] {
+        while (clock().now() < 400) {
+            clock().sleep(1);
+            clock().pump(Clock::Input::Exclude);
+        }
+        boxes().show("Go on?", MsgBox::YesNo, "", nullptr);
+    });
+    EXPECT_EQ(play("key Ctrl down\nwait 150\nclick 120 400\nrclick 1 2\ndclick 3 4\nmove 5 6\n"
+                   "key Return\nkey Tab down\nwheel up\nwheel down\nmenu file!qsave\n"
+                   "key Ctrl up\nanswer no\nshot mid\nquit\n"),
+              0);
+    EXPECT_EQ(trace().filter(" input "),
+              QStringList({"t=150 input dropped click 120 400", "t=150 input dropped rclick 1 2",
+                           "t=150 input dropped dclick 3 4", "t=150 input dropped move 5 6",
+                           "t=150 input dropped key Return", "t=150 input dropped key Tab down",
+                           "t=150 input dropped wheel up", "t=150 input dropped wheel down",
+                           "t=150 input dropped menu file!qsave"}));
+    // The Ctrl key let go in the wait is released; nothing reached the picture.
+    EXPECT_EQ(events, QStringList({"t=0 keydown Control ctrl", "t=150 keyup Control"}));
+    EXPECT_TRUE(menus.isEmpty());
+    // The shot and the answer happen at their time; the close waits for the end.
+    EXPECT_TRUE(trace().contains("t=150 shot mid"));
+    EXPECT_TRUE(trace().contains("t=400 msgbox \"Go on?\" -> no"));
+    EXPECT_EQ(closeRequests, QList<qint64>({400}));
 }
 
 // When the input is exhausted, the game is asked to close once: at the end of

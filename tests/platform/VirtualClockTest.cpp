@@ -107,22 +107,43 @@ TEST_F(VirtualClockTest, PumpInsideATimerFiresEachTimerOnce) {
     EXPECT_EQ(firedNames(), "waiting other");
 }
 
-TEST_F(VirtualClockTest, ScriptedInputWaitsForAPumpThatDeliversInputAndKeepsItsOrder) {
-    input(5, "click");
+TEST_F(VirtualClockTest, ScriptedInputRunsAtItsTimeAlsoWhileInputIsExcluded) {
+    QList<bool> excluding;
+    clock.scheduleInput(5, [&] {
+        fired << "click";
+        excluding << clock.excludingInput();
+    });
     timer(5, "timer");
     clock.sleep(10);
     clock.pump(Clock::Input::Exclude);
-    EXPECT_EQ(firedNames(), "timer");
-    EXPECT_EQ(clock.nextDue(), 5);
-    clock.pump(Clock::Input::Deliver);
-    EXPECT_EQ(firedNames(), "timer click");
+    EXPECT_EQ(firedNames(), "click timer");
+    // The one who performs the input is told to drop it.
+    EXPECT_EQ(excluding, QList<bool>{true});
     EXPECT_EQ(clock.nextDue(), std::nullopt);
     timer(20, "early");
     input(30, "input");  // at 30: input runs at a virtual time, timers after a delay
     timer(20, "late");
     clock.sleep(20);
     clock.pump();
-    EXPECT_EQ(firedNames(), "timer click early input late");
+    EXPECT_EQ(firedNames(), "click timer early input late");
+}
+
+TEST_F(VirtualClockTest, HeldInputWaitsUntilNoExcludingPumpRunsAndKeepsItsPlace) {
+    clock.scheduleInput(
+        5, [this] { fired << "quit"; }, VirtualClock::WhileExcluding::Hold);
+    input(5, "shot");
+    timer(5, "timer");
+    clock.sleep(10);
+    clock.pump(Clock::Input::Exclude);
+    EXPECT_EQ(firedNames(), "shot timer");
+    EXPECT_EQ(clock.nextDue(), 5);
+    // A pump inside an excluding one still holds it.
+    clock.startTimer(0, [this] { clock.pump(Clock::Input::Deliver); });
+    clock.pump(Clock::Input::Exclude);
+    EXPECT_EQ(firedNames(), "shot timer");
+    clock.pump(Clock::Input::Deliver);
+    EXPECT_EQ(firedNames(), "shot timer quit");
+    EXPECT_EQ(clock.nextDue(), std::nullopt);
 }
 
 TEST_F(VirtualClockTest, NextDueIsTheEarliestPendingEntry) {
@@ -150,7 +171,8 @@ TEST_F(VirtualClockTest, AdvanceToNextJumpsToEachEntryInTurn) {
 }
 
 TEST_F(VirtualClockTest, AdvanceToNextNeverTurnsTimeBack) {
-    input(10, "input");
+    clock.scheduleInput(
+        10, [this] { fired << "input"; }, VirtualClock::WhileExcluding::Hold);
     clock.sleep(30);
     clock.pump(Clock::Input::Exclude);
     ASSERT_TRUE(clock.advanceToNext());

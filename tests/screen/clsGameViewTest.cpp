@@ -272,17 +272,36 @@ TEST_F(GameViewTest, InputIsIgnoredWhileOffAndTurningItOnDropsWhatWaited) {
     EXPECT_EQ(cmds, "2:- 1:- 1:-");
 }
 
-TEST_F(GameViewTest, WheelRaisesOnlyInWaitModesThreeToFiveInSubClassMode) {
+TEST_F(GameViewTest, WheelRaisesOnlyAtClickChoiceAndButtonWaitsInSubClassMode) {
     std::int32_t waitMode = 0;
+    std::string raised;
     view->SetWaitModeSource([&waitMode] { return waitMode; });
-    for (waitMode = 0; waitMode <= 6; ++waitMode) {
+    for (waitMode = 0; waitMode <= 7; ++waitMode) {
+        const std::string before = cmds;
         Wheel(pic(), 120);
         Wheel(pic(), -120);
+        raised += cmds != before ? std::to_string(waitMode) : "";
     }
+    EXPECT_EQ(raised, "456");
+    EXPECT_EQ(cmds, "16:- 32:- 16:- 32:- 16:- 32:-");
     waitMode = 4;
     App().SubClassMode = false;
     Wheel(pic(), 120);
     EXPECT_EQ(cmds, "16:- 32:- 16:- 32:- 16:- 32:-");
+}
+
+TEST_F(GameViewTest, LosingTheActivationForgetsHeldKeysInAnyMode) {
+    App().SubClassMode = false;
+    QApplication::setActiveWindow(view->Form());
+    Press(Qt::Key_Control, Qt::ControlModifier);
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(view->IsCtrlDown());
+    // Their releases happen while another window has the keyboard.
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_FALSE(view->IsCtrlDown());
+    QApplication::setActiveWindow(view->Form());
+    Press(Qt::Key_Return);
+    EXPECT_EQ(cmds, "1:- 1:- 1:-");
 }
 
 TEST_F(GameViewTest, AListenerRemovedWhileHandlingIsNotCalledAgain) {

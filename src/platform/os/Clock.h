@@ -28,9 +28,39 @@ public:
     virtual void markBackground(TimerId /*id*/) {}
     virtual bool isTimerActive(TimerId id) const = 0;
 
-    // Processes pending events and due timers. With Input::Exclude, user input
-    // (mouse, keys, scripted input) stays queued while windows keep painting.
+    // Processes pending events and due timers. With Input::Exclude, windows keep
+    // painting and timers run, but user input that arrives meanwhile is discarded,
+    // not kept for later: presses, pointer moves, the wheel and key presses never
+    // act. Releases still pass, so nothing counts as held afterwards.
     virtual void pump(Input input = Input::Deliver) = 0;
 
     virtual bool isVirtual() const = 0;
+
+    // Whether a pump with Input::Exclude is in progress, also inside whatever it runs.
+    bool excludingInput() const { return excludingPumps_ > 0; }
+
+protected:
+    // Counts one pump with Input::Exclude for its lifetime; Input::Deliver counts nothing.
+    class ExcludingPump {
+    public:
+        ExcludingPump(Clock& clock, Input input)
+            : clock_(input == Input::Exclude ? &clock : nullptr) {
+            if (clock_ != nullptr) {
+                ++clock_->excludingPumps_;
+            }
+        }
+        ~ExcludingPump() {
+            if (clock_ != nullptr) {
+                --clock_->excludingPumps_;
+            }
+        }
+        ExcludingPump(const ExcludingPump&) = delete;
+        ExcludingPump& operator=(const ExcludingPump&) = delete;
+
+    private:
+        Clock* clock_;
+    };
+
+private:
+    int excludingPumps_ = 0;
 };

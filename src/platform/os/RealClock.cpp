@@ -4,6 +4,9 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
+
+#include "platform/os/InputDiscardFilter.h"
 
 RealClock::RealClock() {
     elapsed_.start();
@@ -51,8 +54,12 @@ void RealClock::pump(Input input) {
     if (QCoreApplication::instance() == nullptr) {
         return;
     }
-    QCoreApplication::processEvents(input == Input::Deliver ? QEventLoop::AllEvents
-                                                            : QEventLoop::ExcludeUserInputEvents);
+    const ExcludingPump excluding(*this, input);
+    std::optional<InputDiscardFilter> discard;
+    if (input == Input::Exclude) {
+        discard.emplace();
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void RealClock::fire(TimerId id) {

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "platform/os/InputDiscardFilter.h"
+
 void VirtualClock::sleep(int ms) {
     now_ += std::max(ms, 0);
 }
@@ -42,13 +44,15 @@ bool VirtualClock::isTimerActive(TimerId id) const {
     return timers_.count(id) != 0;
 }
 
-void VirtualClock::scheduleInput(qint64 atMs, std::function<void()> action) {
-    enqueue(atMs, 0, std::move(action));
+void VirtualClock::scheduleInput(qint64 atMs, std::function<void()> action,
+                                 WhileExcluding whileExcluding) {
+    enqueue(atMs, 0, std::move(action), whileExcluding == WhileExcluding::Hold);
 }
 
-void VirtualClock::enqueue(qint64 due, TimerId timer, std::function<void()> action) {
+void VirtualClock::enqueue(qint64 due, TimerId timer, std::function<void()> action,
+                           bool heldWhileExcluding) {
     const Key key{due, nextSequence_++};
-    queue_.emplace(key, Entry{timer, std::move(action)});
+    queue_.emplace(key, Entry{timer, heldWhileExcluding, std::move(action)});
     if (timer != 0) {
         timers_.emplace(timer, key);
     }
@@ -62,10 +66,15 @@ std::optional<qint64> VirtualClock::nextDue() const {
 }
 
 void VirtualClock::pump(Input input) {
+    const ExcludingPump excluding(*this, input);
+    std::optional<InputDiscardFilter> discard;
+    if (input == Input::Exclude) {
+        discard.emplace();
+    }
     const quint64 sequenceLimit = nextSequence_;
     // Actions may start, cancel or pump: look the queue up afresh every time.
-    for (auto next = nextToFire(sequenceLimit, input); next != queue_.end();
-         next = nextToFire(sequenceLimit, input)) {
+    for (auto next = nextToFire(sequenceLimit); next != queue_.end();
+         next = nextToFire(sequenceLimit)) {
         Entry entry = std::move(next->second);
         queue_.erase(next);
         if (entry.timer != 0) {
@@ -77,16 +86,15 @@ void VirtualClock::pump(Input input) {
         }
     }
     if (QCoreApplication::instance() != nullptr) {
-        QCoreApplication::processEvents(
-            input == Input::Deliver ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
 }
 
 std::map<VirtualClock::Key, VirtualClock::Entry>::iterator VirtualClock::nextToFire(
-    quint64 sequenceLimit, Input input) {
+    quint64 sequenceLimit) {
     for (auto it = queue_.begin(); it != queue_.end() && it->first.due <= now_; ++it) {
-        const bool heldInput = it->second.timer == 0 && input == Input::Exclude;
-        if (it->first.sequence < sequenceLimit && !heldInput) {
+        const bool held = it->second.heldWhileExcluding && excludingInput();
+        if (it->first.sequence < sequenceLimit && !held) {
             return it;
         }
     }

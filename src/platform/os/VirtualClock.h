@@ -25,13 +25,18 @@ public:
     void cancelTimer(TimerId id) override;
     bool isTimerActive(TimerId id) const override;
     void markBackground(TimerId id) override;
-    // Fires the due entries (scripted input only with Input::Deliver), then
-    // processes Qt events when a Qt application exists.
+    // Fires the due entries, then processes Qt events when a Qt application exists.
+    // Scripted input runs at its time even inside a pump with Input::Exclude: the
+    // one who performs it asks `excludingInput` and drops what must not act.
     void pump(Input input = Input::Deliver) override;
     bool isVirtual() const override { return true; }
 
-    // Scripted user input, run at virtual time `atMs` by a pump that delivers input.
-    void scheduleInput(qint64 atMs, std::function<void()> action);
+    // Whether scripted input due during a pump with Input::Exclude runs at its
+    // time or waits until no such pump is in progress.
+    enum class WhileExcluding { Run, Hold };
+    // Scripted user input, run at virtual time `atMs` by a pump.
+    void scheduleInput(qint64 atMs, std::function<void()> action,
+                       WhileExcluding whileExcluding = WhileExcluding::Run);
     // The due time of the earliest pending timer or input.
     std::optional<qint64> nextDue() const;
     // Whether scripted input or a timer that is not a background timer waits.
@@ -48,12 +53,14 @@ private:
     };
     struct Entry {
         TimerId timer;  // 0 for scripted input
+        bool heldWhileExcluding;
         std::function<void()> action;
     };
 
-    void enqueue(qint64 due, TimerId timer, std::function<void()> action);
+    void enqueue(qint64 due, TimerId timer, std::function<void()> action,
+                 bool heldWhileExcluding = false);
     // The first entry older than `sequenceLimit` that the pump may fire now.
-    std::map<Key, Entry>::iterator nextToFire(quint64 sequenceLimit, Input input);
+    std::map<Key, Entry>::iterator nextToFire(quint64 sequenceLimit);
 
     qint64 now_ = 0;
     quint64 nextSequence_ = 0;
