@@ -872,6 +872,7 @@ void clsGameView::FormActivationEvent() {
 
 void clsGameView::ForgetKeys() {
     d->ctrlDown = false;
+    d->tabDown = false;
     d->lastKey = 0;
 }
 

@@ -294,11 +294,14 @@ TEST_F(GameViewTest, LosingTheActivationForgetsHeldKeysInAnyMode) {
     App().SubClassMode = false;
     QApplication::setActiveWindow(view->Form());
     Press(Qt::Key_Control, Qt::ControlModifier);
+    Press(Qt::Key_Tab);
     Press(Qt::Key_Return);
     ASSERT_TRUE(view->IsCtrlDown());
+    ASSERT_TRUE(view->IsTabDown());
     // Their releases happen while another window has the keyboard.
     QApplication::setActiveWindow(nullptr);
     EXPECT_FALSE(view->IsCtrlDown());
+    EXPECT_FALSE(view->IsTabDown());
     QApplication::setActiveWindow(view->Form());
     Press(Qt::Key_Return);
     EXPECT_EQ(cmds, "1:- 1:- 1:-");
