@@ -35,6 +35,8 @@ public:
     // Builds the view over the game screen and shows the newest entries.
     void Open();
     // Removes the view, restores the game screen and enables `menus`.
+    // Opening an open view or closing a closed one does nothing; so do the
+    // index and replay operations below while the view is closed.
     void Close(const QString& menus);
 
     // The history entry shown in the lowest block; -1 when none is drawn.
