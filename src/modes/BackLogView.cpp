@@ -199,6 +199,10 @@ void BackLogView::ForwardOrClose(std::int32_t step) {
     }
 }
 
+BackLogView::FilmId BackLogView::TextFilm(int block) const {
+    return block >= 0 && block < kBlocks ? mBlocks[block].text : KestLibrary::kNoFilm;
+}
+
 void BackLogView::FillBlock(Block& block, std::int32_t entry) {
     QString text;
     QStringList voices;

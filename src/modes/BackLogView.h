@@ -45,6 +45,8 @@ public:
     void SetIndex(std::int32_t index);
     // Moves towards the newest entries; closes the view when nothing moved.
     void ForwardOrClose(std::int32_t step);
+    // The text film of block 0..3; kNoFilm while the view is closed.
+    FilmId TextFilm(int block) const;
 
     // Starts the voice replay of block 0..3, or stops it (-1).
     void PlayCVAry(std::int32_t block);
