@@ -39,6 +39,9 @@ INISection& BackLogView::Settings() const {
 // Opening and closing
 
 void BackLogView::Open() {
+    if (mOpen) {
+        return;
+    }
     clsGameView& view = mVaro.GameView();
     clsKestDriver& kest = mVaro.Kest();
     view.MenuEnableByText(QStringLiteral("file!title"));
@@ -114,6 +117,9 @@ void BackLogView::BuildMoveButtons() {
 }
 
 void BackLogView::Close(const QString& menus) {
+    if (!mOpen) {
+        return;
+    }
     clsKestDriver& kest = mVaro.Kest();
     mVaro.GameView().MenuEnableByText(menus);
     kest.DrawDeactivate(clsKestDriver::kEffectNone, kRedrawMs);
@@ -152,7 +158,11 @@ void BackLogView::RemoveView() {
 // ---------------------------------------------------------------------------
 // Which entries are shown
 
+// Only an open view has blocks to fill.
 void BackLogView::SetIndex(std::int32_t index) {
+    if (!mOpen) {
+        return;
+    }
     const std::int32_t count = mVaro.SD().HistoryCount();
     if (index < -1) {
         index = count - 1;
@@ -179,11 +189,18 @@ void BackLogView::SetIndex(std::int32_t index) {
 }
 
 void BackLogView::ForwardOrClose(std::int32_t step) {
+    if (!mOpen) {
+        return;
+    }
     const std::int32_t before = mIndex;
     SetIndex(mIndex + step);
     if (mIndex == before && mClose) {
         mClose();
     }
+}
+
+BackLogView::FilmId BackLogView::TextFilm(int block) const {
+    return block >= 0 && block < kBlocks ? mBlocks[block].text : KestLibrary::kNoFilm;
 }
 
 void BackLogView::FillBlock(Block& block, std::int32_t entry) {
@@ -246,7 +263,11 @@ bool BackLogView::EntryText(std::int32_t entry, QString& text, QStringList& voic
 // ---------------------------------------------------------------------------
 // Voice replay
 
+// A closed view replays nothing and leaves the engine's auto-click timer alone.
 void BackLogView::PlayCVAry(std::int32_t block) {
+    if (!mOpen) {
+        return;
+    }
     if (mReplayBlock >= 0) {
         Block& replayed = mBlocks[mReplayBlock];
         SetCellRow(replayed.voice, 0);

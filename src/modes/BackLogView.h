@@ -35,6 +35,8 @@ public:
     // Builds the view over the game screen and shows the newest entries.
     void Open();
     // Removes the view, restores the game screen and enables `menus`.
+    // Opening an open view or closing a closed one does nothing; so do the
+    // index and replay operations below while the view is closed.
     void Close(const QString& menus);
 
     // The history entry shown in the lowest block; -1 when none is drawn.
@@ -43,6 +45,8 @@ public:
     void SetIndex(std::int32_t index);
     // Moves towards the newest entries; closes the view when nothing moved.
     void ForwardOrClose(std::int32_t step);
+    // The text film of block 0..3; kNoFilm while the view is closed.
+    FilmId TextFilm(int block) const;
 
     // Starts the voice replay of block 0..3, or stops it (-1).
     void PlayCVAry(std::int32_t block);

@@ -434,12 +434,19 @@ void clsModeGame::SetTextFilmsVisible(bool visible) {
     }
 }
 
+// The log covers a playing game only: never a movie, nor a log already open.
 void clsModeGame::LogModeStart() {
+    if (SubStatus() != kPlaying) {
+        return;
+    }
     mLog.Open();
     SetSubStatus(kLogOpen);
 }
 
 void clsModeGame::LogModeEnd() {
+    if (!mLog.IsOpen()) {
+        return;
+    }
     mLog.Close(mReplay ? kReplayMenus : kGameMenus);
     SetSubStatus(kPlaying);
 }

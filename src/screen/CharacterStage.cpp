@@ -216,6 +216,8 @@ void CharacterStage::ShowInFront(const QString& file, std::int32_t x, std::int32
     front.CID = FileToCID(file);
     front.File = file;
     front.Visible = true;
+    // On screen it is shown, until the game mode hides it with the message window.
+    front.TempVisible = true;
     front.X = x;
     front.Y = y;
     kest.SetFilmProp(front.film, FilmProp::Position, QPoint(x - front.W / 2, y - front.H / 2));
