@@ -79,6 +79,12 @@ bool clsModeGame::ModeStart(std::int32_t& subMode, const QVariant& argument) {
 }
 
 bool clsModeGame::ModeEnd() {
+    if (mLog.IsOpen()) {
+        // Left with the log open (the title from the menu): its replay must not
+        // click into the next mode.
+        mLog.Close(QString());
+        mVaro.MakeAutoClickTimer(0, 0, nullptr);
+    }
     if (App().Varo != nullptr) {
         mVaro.Shared().Save();
     }

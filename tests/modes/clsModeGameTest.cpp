@@ -629,3 +629,28 @@ TEST_F(clsModeGameTest, TheScenarioLeavesTheGameForTheTitleOrTheEnding) {
     EXPECT_EQ(events(QStringLiteral("mode 4 14")).size(), 1);
     EXPECT_TRUE(mode.expired());
 }
+
+// Leaving the game (the title from the menu) while the log replays a voice.
+TEST_F(clsModeGameTest, LeavingTheGameWithTheLogOpenStopsItsReplay) {
+    scenario(QStringLiteral("main"),
+             QStringLiteral("start: put \"\\v(aki001)こえ\"\r\nput \"つぎ\"\r\n"));
+    sound(QStringLiteral("aki001"), tone(300));
+    startGame();
+    click();
+    command(clsGameView::kCmdWheelForward);
+    ASSERT_EQ(subStatus(), clsModeGame::kLogOpen);
+    RectPtr voice;
+    for (const RectPtr& rect : view().EvRects().NewEnum()) {
+        if (rect->TagName == QLatin1String("log_cv") && rect->Enabled) {
+            voice = rect;
+        }
+    }
+    ASSERT_NE(voice, nullptr);
+    click(voice);
+    ASSERT_GT(varo().CurrentAutoClickTimer(), 0);
+
+    varo().ChangeMode(clsVaro::kModeTitle, 1);
+    EXPECT_EQ(varo().CurrentAutoClickTimer(), 0);
+    EXPECT_EQ(rectCount(QStringLiteral("log_cvplay")), 0);
+    EXPECT_EQ(rectCount(QStringLiteral("log_bk")), 0);
+}
