@@ -156,6 +156,23 @@ INISection* INIFile::FindSection(const QString& name) const {
     return lastSection_;
 }
 
+void INIFile::RemoveSection(const QString& name) {
+    INISection* found = name.isEmpty() ? nullptr : FindSection(name);
+    if (found == nullptr) {
+        return;
+    }
+    std::erase_if(sections_, [found](const auto& section) { return section.get() == found; });
+    byName_.clear();
+    for (const auto& section : sections_) {
+        const QString folded = FoldName(section->Name());
+        if (!byName_.contains(folded)) {
+            byName_.insert(folded, section.get());
+        }
+    }
+    lastName_ = QString();
+    lastSection_ = nullptr;
+}
+
 INISection& INIFile::KeySection(const QString& name) {
     if (INISection* found = FindSection(name)) {
         return *found;

@@ -52,6 +52,8 @@ public:
     // body of the given section.
     void SetKeySection(const QString& name, const INISection& section);
     bool KeyExists(const QString& name) const;
+    // Removes the named section with its header; references to it end.
+    void RemoveSection(const QString& name);
 
     // Optimize on every section.
     void Optimize();

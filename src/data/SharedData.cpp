@@ -6,6 +6,7 @@
 #include "app/AppState.h"
 #include "app/clsLaunch.h"
 #include "app/stdHelpers.h"
+#include "data/SavedValueCodec.h"
 #include "data/stdINI.h"
 #include "platform/os/FileIo.h"
 
@@ -36,6 +37,7 @@ bool SharedData::Init(const INIFile& systemInfo, const INIFile& omakemodeInfo) {
 bool SharedData::LoadOrCreate(const INIFile& systemInfo) {
     const QString path = App().SaveDir + QStringLiteral("/sd00.ini");
     if (stdINI::LoadINIFile(mDoc, path)) {
+        SavedValueCodec::UnescapeMarked(mDoc);
         mPath = path;
         return true;
     }
@@ -82,7 +84,7 @@ bool SharedData::Save() {
         return false;
     }
     mDoc.KeySection(QStringLiteral("AlreadyRead")).SetText(CmdHistorySection());
-    return stdINI::SaveINIFile(mDoc, mPath);
+    return stdINI::SaveINIFile(SavedValueCodec::Escaped(mDoc), mPath);
 }
 
 // ---- read history

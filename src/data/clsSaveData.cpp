@@ -1,6 +1,7 @@
 #include "data/clsSaveData.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QImage>
 #include <QStringList>
 #include <algorithm>
@@ -8,10 +9,14 @@
 #include "app/AppState.h"
 #include "app/clsLaunch.h"
 #include "app/stdHelpers.h"
+#include "data/SavedValueCodec.h"
 #include "data/stdINI.h"
 #include "platform/os/FileIo.h"
 
 namespace {
+
+const QString kPreviewKey = QStringLiteral("Preview");
+const QString kNoPreview = QStringLiteral("none");
 
 QString HistorySectionName() {
     return QStringLiteral("History");
@@ -84,25 +89,58 @@ bool clsSaveData::Save(const QString& slotName, const QImage& preview) {
         return false;
     }
     FileIo::makeDirectories(App().SaveDir);
-    WritePreview(SlotPath(slotName, QStringLiteral(".bmp")), preview);
     mDoc.KeySection(HistorySectionName()).SetText(HistorySection());
     const QString path = SlotPath(slotName, QStringLiteral(".ini"));
     if (!KeepDamagedSlotAside(path)) {
         return false;
     }
-    return stdINI::SaveINIFile(mDoc, path);
+    // The picture is written first and the document names the picture it
+    // belongs to: a save cut short between the two keeps the previous game,
+    // which then shows no picture rather than the new game's.
+    INIFile stored = SavedValueCodec::Escaped(mDoc);
+    stored.KeySection(SavedValueCodec::kMarkerSection)
+        .SetKeyValue(kPreviewKey,
+                     WritePreview(SlotPath(slotName, QStringLiteral(".bmp")), preview));
+    return stdINI::SaveINIFile(stored, path);
 }
 
-void clsSaveData::WritePreview(const QString& path, const QImage& preview) {
+// The picture's stamp, or "none" when there is no picture for this save.
+QString clsSaveData::WritePreview(const QString& path, const QImage& preview) {
     if (preview.isNull()) {
-        return;
+        return kNoPreview;
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!preview.save(&buffer, "BMP") || !FileIo::writeDurable(path, bytes)) {
         App().PutLog(QStringLiteral("Save preview cannot be written: ") + path);
+        return kNoPreview;
     }
+    return PreviewStamp(bytes);
+}
+
+QString clsSaveData::PreviewStamp(const QByteArray& picture) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(picture, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+QString clsSaveData::PreviewPath(const QString& slotName) const {
+    if (!IsLoadable(slotName) || !IsPreviewExists(slotName)) {
+        return QString();
+    }
+    const QString picture = SlotPath(slotName, QStringLiteral(".bmp"));
+    INIFile document;
+    if (!stdINI::LoadINIFile(document, SlotPath(slotName, QStringLiteral(".ini")))) {
+        return QString();
+    }
+    // Saves made before pictures were stamped take the picture beside them.
+    if (!document.KeyExists(SavedValueCodec::kMarkerSection)) {
+        return picture;
+    }
+    const QString stamp =
+        document.KeySection(SavedValueCodec::kMarkerSection).KeyValue(kPreviewKey);
+    const auto bytes = FileIo::readAll(picture);
+    return bytes && stamp == PreviewStamp(*bytes) ? picture : QString();
 }
 
 bool clsSaveData::Load(const QString& slotName) {
@@ -117,6 +155,7 @@ bool clsSaveData::Load(const QString& slotName) {
         }
         return false;
     }
+    SavedValueCodec::UnescapeMarked(loaded);
     mDoc = std::move(loaded);
     SetHistorySection(mDoc.KeySection(HistorySectionName()).Text());
     return true;

@@ -24,6 +24,9 @@ public:
     // Writes the preview (when not null) and then the document with its history
     // section. The result is that of writing the document.
     bool Save(const QString& slotName, const QImage& preview);
+    // The slot's preview picture file when it belongs to the slot's document;
+    // empty when there is none or it was left by another save.
+    QString PreviewPath(const QString& slotName) const;
     // Reads the slot into the document and its history; on failure the
     // document and history stay as they were.
     bool Load(const QString& slotName);
@@ -64,7 +67,8 @@ private:
 
     static QString SlotPath(const QString& slotName, const QString& extension);
     static bool IsSlotName(const QString& slotName);
-    static void WritePreview(const QString& path, const QImage& preview);
+    static QString WritePreview(const QString& path, const QImage& preview);
+    static QString PreviewStamp(const QByteArray& picture);
     static HistoryRecord ParseRecord(QStringView line, std::int32_t start);
     static void ShowMessage(const QString& text);
     void ClearHistory();

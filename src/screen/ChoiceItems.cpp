@@ -178,8 +178,11 @@ void ChoiceItems::LoadStatus(const INISection& status) {
     const std::int32_t count =
         stdHelpers::LeadingInteger(status.KeyValue(QStringLiteral("ChoiceCount")));
     for (int i = 0; i < count && i < kItems; ++i) {
-        const QStringList parts = status.KeyValue(ChoiceKey(i)).split(QLatin1Char(','));
-        AddChoiceItem(parts.value(0), parts.value(1));
+        // Labels hold no comma; texts may.
+        const QString stored = status.KeyValue(ChoiceKey(i));
+        const qsizetype comma = stored.lastIndexOf(QLatin1Char(','));
+        AddChoiceItem(comma < 0 ? stored : stored.left(comma),
+                      comma < 0 ? QString() : stored.mid(comma + 1));
     }
     ChoiceArrange();
     ChoiceVisible(status.KeyValue(QStringLiteral("ChoiceVisible"))

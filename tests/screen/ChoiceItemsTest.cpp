@@ -145,7 +145,7 @@ TEST_F(ChoiceItemsTest, SavedStatusRebuildsTheSameScreen) {
     driver->SetTextVisible(true);
     driver->TextStart(QStringLiteral("line one\nline, two"), false);
     driver->AddChoiceItem(QStringLiteral("left"), QStringLiteral("*l"));
-    driver->AddChoiceItem(QStringLiteral("right"), QStringLiteral("*r"));
+    driver->AddChoiceItem(QStringLiteral("right, or not"), QStringLiteral("*r"));
     driver->ChoiceArrange();
     driver->ChoiceVisible(true);
     driver->DrawActivate(0, 0);
@@ -154,7 +154,7 @@ TEST_F(ChoiceItemsTest, SavedStatusRebuildsTheSameScreen) {
     driver->SaveStatus(saved);
     const INISection& status = saved.KestStatus();
     EXPECT_EQ(QStringLiteral("\"line one\\nline, two\""), status.KeyValue(QStringLiteral("Text")));
-    EXPECT_EQ(QStringLiteral("right,*r"), status.KeyValue(QStringLiteral("choice1")));
+    EXPECT_EQ(QStringLiteral("right, or not,*r"), status.KeyValue(QStringLiteral("choice1")));
     EXPECT_EQ(QStringLiteral("True"), status.KeyValue(QStringLiteral("ChoiceVisible")));
     EXPECT_EQ(QStringLiteral("char.png,70,110,-1,-1,0,0,256,0"),
               status.KeyValue(QStringLiteral("CH0")));
