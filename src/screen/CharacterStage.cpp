@@ -400,6 +400,7 @@ bool CharacterStage::CGMove(const QString& key, std::int32_t x, std::int32_t y, 
             mDriver.Library().ExeQueue();
             return;
         }
+        mDriver.Library().GetFilmProp(slot.film, FilmProp::Position, slot.moveFrom);
         Animate(
             index,
             {Tok::MovePoint, Code(FilmProp::Position), target.x(), target.y(), duration, Tok::End},

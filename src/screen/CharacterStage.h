@@ -43,6 +43,8 @@ public:
         std::int32_t Alpha = 0;
         std::int32_t BlendColor = 0;
         std::vector<std::int32_t> tokens;
+        // Top left of the film when its last move without waiting began.
+        QPoint moveFrom;
     };
 
     explicit CharacterStage(clsKestDriver& driver) : mDriver(driver) {}

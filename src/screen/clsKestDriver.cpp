@@ -1,8 +1,11 @@
 #include "screen/clsKestDriver.h"
 
+#include <QLineF>
 #include <QList>
 #include <QPoint>
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "app/AppState.h"
@@ -589,15 +592,42 @@ void clsKestDriver::SaveCharStatus(INISection& status) {
             }
         }
         QStringList tokens;
+        QString position;
         if (slot.action != kNoAction && !ActionEnded(slot.action)) {
-            for (const std::int32_t token : slot.tokens) {
+            QPoint now;
+            std::vector<std::int32_t> running = slot.tokens;
+            if (MoveInProgress(slot, now, running)) {
+                position = QStringLiteral("%1,%2").arg(now.x()).arg(now.y());
+            }
+            for (const std::int32_t token : running) {
                 tokens << QString::number(token);
             }
         }
         const QString index = QString::number(i);
         status.SetKeyValue(QStringLiteral("CH") + index, values);
         status.SetKeyValue(QStringLiteral("CHACT") + index, tokens.join(QLatin1Char(',')));
+        status.SetKeyValue(QStringLiteral("CHPOS") + index, position);
     }
+}
+
+// "CH" keeps where a moving character is going; its film stands between there and
+// where the move began, and the move goes on over the time that is left of it.
+bool clsKestDriver::MoveInProgress(const CharacterStage::Slot& slot, QPoint& now,
+                                   std::vector<std::int32_t>& rest) {
+    const std::vector<std::int32_t>& tokens = slot.tokens;
+    const bool isMove = tokens.size() == 6 && tokens[0] == KestLibrary::Tok::MovePoint &&
+                        tokens[1] == static_cast<std::int32_t>(FilmProp::Position) &&
+                        tokens[5] == KestLibrary::Tok::End;
+    if (!isMove || !mKest.GetFilmProp(slot.film, FilmProp::Position, now)) {
+        return false;
+    }
+    const QPoint target(tokens[2], tokens[3]);
+    const double whole = QLineF(slot.moveFrom, target).length();
+    const double left = QLineF(now, target).length();
+    const double share = whole > 0 ? std::clamp(left / whole, 0.0, 1.0) : 0.0;
+    rest = tokens;
+    rest[4] = static_cast<std::int32_t>(std::lround(tokens[4] * share));
+    return true;
 }
 
 void clsKestDriver::LoadSceneStatus(const INISection& status) {
@@ -628,11 +658,13 @@ void clsKestDriver::LoadCharStatus(const INISection& status) {
     for (int i = kCharSlots - 1; i >= 0; --i) {
         const QString index = QString::number(i);
         LoadCharSlot(status.KeyValue(QStringLiteral("CH") + index),
-                     status.KeyValue(QStringLiteral("CHACT") + index));
+                     status.KeyValue(QStringLiteral("CHACT") + index),
+                     status.KeyValue(QStringLiteral("CHPOS") + index));
     }
 }
 
-void clsKestDriver::LoadCharSlot(const QString& values, const QString& actions) {
+void clsKestDriver::LoadCharSlot(const QString& values, const QString& actions,
+                                 const QString& position) {
     const QStringList parts = values.split(QLatin1Char(','));
     if (values.isEmpty() || parts.size() < 9) {
         return;
@@ -643,6 +675,15 @@ void clsKestDriver::LoadCharSlot(const QString& values, const QString& actions) 
     CGChange(file, number(1), number(2), number(3), number(4), kDefaultDuration);
     CGFlip(file, number(5), number(6));
     CGAlpha(file, number(7), 0, true);
+    const QStringList at = position.split(QLatin1Char(','));
+    const int index = mCharacters.FindChar(file, true);
+    if (at.size() == 2 && index >= 0) {
+        // A move under way resumes from where it was.
+        mKest.SetFilmProp(
+            mCharacters.Film(index), FilmProp::Position,
+            QPoint(stdHelpers::LeadingInteger(at.at(0)), stdHelpers::LeadingInteger(at.at(1))));
+        mKest.ExeQueue();
+    }
     if (!actions.isEmpty()) {
         CGActClear(file);
         CGActAdd(file, actions.split(QLatin1Char(',')));

@@ -324,7 +324,10 @@ private:
     void LoadSceneStatus(const INISection& status);
     void SaveCharStatus(INISection& status);
     void LoadCharStatus(const INISection& status);
-    void LoadCharSlot(const QString& values, const QString& actions);
+    void LoadCharSlot(const QString& values, const QString& actions, const QString& position);
+    // A move under way: where its film stands now, and its tokens for the rest of the way.
+    bool MoveInProgress(const CharacterStage::Slot& slot, QPoint& now,
+                        std::vector<std::int32_t>& rest);
 
     clsEventRects& mRects;
     std::unique_ptr<Clock> mOwnClock;

@@ -1,6 +1,7 @@
 #include <QStringList>
 
 #include "KestDriverFixture.h"
+#include "data/clsSaveData.h"
 #include "screen/CharacterStage.h"
 
 namespace {
@@ -388,3 +389,41 @@ TEST_F(CharacterStageTest, TimedBackgroundMoveEndsAtTheTarget) {
 }
 
 }  // namespace
+
+TEST_F(CharacterStageTest, AMoveUnderWayResumesAfterASaveFromWhereItWas) {
+    windowScene();
+    character(QStringLiteral("a"), 4, 4, Qt::blue);
+    driver->CGChange(QStringLiteral("a"), 10, 10, -1, -1, 0);
+    driver->CGMove(QStringLiteral("a"), 110, 10, true, 1000, false);
+    clock().sleep(500);
+    kest().WaitBlt();
+    QPoint halfway;
+    kest().GetFilmProp(driver->FIDChar(0), FilmProp::Position, halfway);
+    ASSERT_GT(halfway.x(), 8);
+    ASSERT_LT(halfway.x(), 108);
+    clsSaveData saved;
+    driver->SaveStatus(saved);
+
+    driver.reset();
+    rects.Clear();
+    driver = std::make_unique<clsKestDriver>(rects);
+    ASSERT_TRUE(driver->Init(QSize(kWidth, kHeight), &gamemode));
+    driver->LoadStatus(saved);
+    driver->DrawActivate(0, 0);
+    QPoint resumed;
+    kest().GetFilmProp(driver->FIDChar(0), FilmProp::Position, resumed);
+    EXPECT_EQ(resumed, halfway);
+    // The rest of the way takes the rest of the time, and the character's place is its target.
+    EXPECT_EQ(driver->GetCharLocation(QStringLiteral("a")), QStringLiteral("110,10,4,4"));
+    clock().sleep(250);
+    kest().WaitBlt();
+    QPoint later;
+    kest().GetFilmProp(driver->FIDChar(0), FilmProp::Position, later);
+    EXPECT_GT(later.x(), halfway.x());
+    EXPECT_LT(later.x(), 108);
+    clock().sleep(300);
+    kest().WaitBlt();
+    QPoint end;
+    kest().GetFilmProp(driver->FIDChar(0), FilmProp::Position, end);
+    EXPECT_EQ(end, QPoint(108, 8));
+}
