@@ -376,6 +376,8 @@ void clsVaro::SDRestoreData(bool withSound) {
         mDov->StopSELoop();
         mDov->StopMovie();
     }
+    // A click pending for the game left behind must not reach the loaded one.
+    MakeAutoClickTimer(0, 0, nullptr);
     mKest->DrawDeactivate(clsKestDriver::kEffectNone, 0);
     mGameView->LoadStatus(*mSD);
     mKest->LoadStatus(*mSD);

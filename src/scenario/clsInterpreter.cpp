@@ -373,6 +373,7 @@ void clsInterpreter::SaveStatus() {
     status.SetKeyValue(QStringLiteral("TextEnabled"),
                        mTextEnabled ? QStringLiteral("True") : QStringLiteral("False"));
     status.SetKeyValue(QStringLiteral("Stack"), mStack.join(QLatin1Char(',')));
+    status.SetKeyValue(QStringLiteral("LastAutoClickTimer"), QString::number(mLastAutoClickTimer));
 }
 
 void clsInterpreter::LoadStatus() {
@@ -395,6 +396,13 @@ void clsInterpreter::LoadStatus() {
     mHost.SetCursorVisible(mWaitMode == kClickWait && mTextEnabled);
     const QString stack = status.KeyValue(QStringLiteral("Stack"));
     mStack = stack.isEmpty() ? QStringList() : stack.split(QLatin1Char(','));
+    // Saves made before the delay was stored wait for a click, as they did.
+    mLastAutoClickTimer = std::max(
+        0, stdHelpers::LeadingInteger(status.KeyValue(QStringLiteral("LastAutoClickTimer"))));
+    if (mWaitMode == kClickWait && mHost.BoolSetting(QStringLiteral("TextAutoClick")) &&
+        mLastAutoClickTimer != 0) {
+        mHost.MakeAutoClickTimer(mLastAutoClickTimer, 1);
+    }
 }
 
 const INISection* clsInterpreter::Constants() const {

@@ -118,3 +118,20 @@ TEST_F(SaveRestoreRun, AQuickSaveComesBackAfterARestartAsTheSceneWas) {
                          "sound play bgm0 bgm_main", "sound play seloop sel_rain", "shot loaded"}));
     EXPECT_EQ(after(QStringLiteral("shot loaded")), uninterrupted);
 }
+
+TEST_F(SaveRestoreRun, AutoModeGoesOnAfterLoadingAsItWouldHave) {
+    QString info = document(QStringLiteral("SystemInfo.ini"));
+    info.replace(QStringLiteral("TextAutoClick=False"), QStringLiteral("TextAutoClick=True"));
+    writeDocument(QStringLiteral("SystemInfo.ini"), info);
+    play(0, QStringLiteral("wait 1000\nshot reference\nwait 10000\n"));
+    const QStringList uninterrupted = after(QStringLiteral("shot reference"));
+    // Auto mode turns the page and shows the choices by itself.
+    ASSERT_FALSE(uninterrupted.filter(QStringLiteral(" select")).isEmpty())
+        << trace.join(u'\n').toStdString();
+
+    play(0, QStringLiteral("wait 1000\nmenu file!qsave\nwait 100\nquit\n"));
+    startAt(QStringLiteral("savetest.idle"));
+    play(0, QStringLiteral("wait 1500\nanswer yes\nmenu file!qload\nshot loaded\nwait 10000\n"));
+    EXPECT_EQ(after(QStringLiteral("shot loaded")).filter(QStringLiteral("exec ")),
+              uninterrupted.filter(QStringLiteral("exec ")));
+}
