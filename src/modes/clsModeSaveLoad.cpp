@@ -157,7 +157,7 @@ void clsModeSaveLoad::MakeSaveLoadFilms() {
     kest.DrawDeactivate(clsKestDriver::kEffectNone, kScreenMs);
     kest.SetBaseFilmSet(clsKestDriver::kFilmSetBasic);
     MakeBackground();
-    mReturn = MakeButton(0, kReturnGroup, QStringLiteral("Button"), QStringLiteral("Return"), {});
+    MakeButton(0, kReturnGroup, QStringLiteral("Button"), QStringLiteral("Return"), {});
     MakePageButtons();
     const std::vector<QPoint> positions = SlotPositions();
     mSlots.assign(positions.size(), SlotRecord());
@@ -255,7 +255,9 @@ void clsModeSaveLoad::MakeSlot(SlotRecord& slot, std::int32_t index) {
     const auto makeThumbnail = [&] {
         slot.thumbnail =
             MakeItemFilm(FilmKind::Group, Section(section).KeyValue(QStringLiteral("Thumb")), at);
-        mVaro.Kest().Library().SetFilmProp(slot.thumbnail, FilmProp::Opacity, kHidden);
+        if (slot.thumbnail != KestLibrary::kNoFilm) {
+            mVaro.Kest().Library().SetFilmProp(slot.thumbnail, FilmProp::Opacity, kHidden);
+        }
     };
     if (IsTrue(Section(QStringLiteral("Base")).KeyValue(QStringLiteral("SlotbaseOverThumbnail")))) {
         makeThumbnail();
@@ -305,14 +307,17 @@ void clsModeSaveLoad::MakeSlotText(SlotRecord& slot) {
 }
 
 // A button from "picture, x, y, (unused), cell height", placed at offset + (x, y);
-// null, with a log line, when the layout does not give it.
+// null when the layout does not give it (logged once per key).
 clsModeSaveLoad::RectPtr clsModeSaveLoad::MakeButton(std::int32_t tag, const QString& groupName,
                                                      const QString& section, const QString& key,
                                                      QPoint offset) {
     const QString value = Section(section).KeyValue(key);
     if (value.trimmed().isEmpty()) {
-        LogLayoutProblem(
-            QStringLiteral("[%1] %2 is missing; that button is left out").arg(section, key));
+        const QString where = QStringLiteral("[%1] %2").arg(section, key);
+        if (!mReportedKeys.contains(where)) {
+            mReportedKeys << where;
+            LogLayoutProblem(where + QStringLiteral(" is missing; that button is left out"));
+        }
         return nullptr;
     }
     const ItemSpec def = ParseItemSpec(value);

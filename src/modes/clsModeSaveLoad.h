@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <cstdint>
 #include <memory>
@@ -110,5 +111,5 @@ private:
     std::vector<SlotRecord> mSlots;
     // Index page - 1; null where the layout has no button for the page.
     std::vector<RectPtr> mPageButtons;
-    RectPtr mReturn;
+    QStringList mReportedKeys;  // missing layout keys already logged
 };
