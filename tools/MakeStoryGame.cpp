@@ -356,6 +356,103 @@ std::vector<Picture> pictures() {
 }
 
 // ---------------------------------------------------------------------------
+// Pictures of the slot screen (saveload_mode.ini)
+
+// Cell rows of one button: fill, border and label colour of each row.
+using ButtonRow = std::array<QColor, 3>;
+
+QImage buttonRows(int width, int rowHeight, const char* label, const std::vector<ButtonRow>& rows) {
+    QImage image = transparent(width, rowHeight * static_cast<int>(rows.size()));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+        const QRect box(0, row * rowHeight, width, rowHeight);
+        painter.setPen(QPen(rows[row][1], 1));
+        painter.setBrush(rows[row][0]);
+        painter.drawRoundedRect(box.adjusted(1, 1, -1, -1), 4, 4);
+        drawCentredLabel(painter, label, box, 1, rows[row][2]);
+    }
+    return image;
+}
+
+// Rows: normal, under the pointer, pressed, not available (grey).
+QImage slotButton(const char* label) {
+    return buttonRows(80, 24, label,
+                      {{QColor(40, 50, 110), QColor(150, 170, 230), Qt::white},
+                       {QColor(250, 210, 80), Qt::white, QColor(30, 30, 60)},
+                       {QColor(200, 110, 40), Qt::white, Qt::white},
+                       {QColor(70, 70, 80), QColor(110, 110, 120), QColor(130, 130, 140)}});
+}
+
+// Rows: normal, just clicked, the page on show.
+QImage pageButton(const char* label) {
+    return buttonRows(56, 24, label,
+                      {{QColor(40, 50, 110), QColor(150, 170, 230), Qt::white},
+                       {QColor(250, 210, 80), Qt::white, QColor(30, 30, 60)},
+                       {QColor(200, 60, 60), Qt::white, Qt::white}});
+}
+
+// Rows: normal, under the pointer, pressed.
+QImage returnButton() {
+    return buttonRows(80, 24, "BACK",
+                      {{QColor(40, 50, 110), QColor(150, 170, 230), Qt::white},
+                       {QColor(250, 210, 80), Qt::white, QColor(30, 30, 60)},
+                       {QColor(200, 110, 40), Qt::white, Qt::white}});
+}
+
+// A whole-screen background with a title band at the top and a band for the
+// page buttons at the bottom.
+QImage slotScreenBackground(QColor body, QColor band, const char* title) {
+    QImage image = opaque(kScreenWidth, kScreenHeight, body);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, kScreenWidth, 44, band);
+    painter.fillRect(0, 44, kScreenWidth, 2, band.lighter(150));
+    painter.fillRect(0, 422, kScreenWidth, 46, band);
+    drawCentredLabel(painter, title, QRect(0, 0, kScreenWidth, 44), 3, Qt::white);
+    return image;
+}
+
+// The slot's frame, 300 x 104, two rows (normal, under the pointer), with a
+// window at 8,16 of 96 x 72 through which the thumbnail below shows.
+QImage slotFrame() {
+    constexpr int kRow = 104;
+    const std::array<std::pair<QColor, QColor>, 2> rows{{
+        {QColor(36, 46, 96), QColor(150, 170, 230)},
+        {QColor(56, 70, 140), QColor(250, 210, 80)},
+    }};
+    QImage image = transparent(300, kRow * 2);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int row = 0; row < 2; ++row) {
+        const int top = row * kRow;
+        painter.setPen(QPen(rows[row].second, 2));
+        painter.setBrush(rows[row].first);
+        painter.drawRoundedRect(QRect(1, top + 1, 298, kRow - 2), 8, 8);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(rows[row].second);
+        painter.drawRect(6, top + 14, 100, 76);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.drawRect(8, top + 16, 96, 72);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    return image;
+}
+
+std::vector<Picture> saveLoadPictures() {
+    return {
+        {"sl_overlay", slotScreenBackground(QColor(12, 18, 44), QColor(36, 48, 100), "SAVE LOAD")},
+        {"sl_back", slotScreenBackground(QColor(18, 44, 36), QColor(40, 90, 70), "LOAD")},
+        {"sl_slot", slotFrame()},
+        {"sl_save", slotButton("SAVE")},
+        {"sl_load", slotButton("LOAD")},
+        {"sl_return", returnButton()},
+        {"sl_page1", pageButton("I")},
+        {"sl_page2", pageButton("II")},
+        {"sl_page3", pageButton("III")},
+    };
+}
+
+// ---------------------------------------------------------------------------
 // Sounds
 
 struct Tone {
@@ -449,6 +546,19 @@ bool writePictures(const QDir& game) {
     return true;
 }
 
+bool writeSaveLoadPictures(const QDir& game) {
+    const QString folder = game.filePath(QStringLiteral("image"));
+    QDir().mkpath(folder);
+    for (const Picture& picture : saveLoadPictures()) {
+        const QString path =
+            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
+        if (!picture.image.save(path, "PNG")) {
+            return fail(path);
+        }
+    }
+    return true;
+}
+
 bool writeSounds(const QDir& game) {
     const QString folder = game.filePath(QStringLiteral("sound"));
     QDir().mkpath(folder);
@@ -485,5 +595,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make-story-game: no folder %s\n", argv[1]);
         return 1;
     }
-    return writePictures(game) && writeSounds(game) && writeMovie(game) ? 0 : 1;
+    return writePictures(game) && writeSaveLoadPictures(game) && writeSounds(game) &&
+                   writeMovie(game)
+               ? 0
+               : 1;
 }

@@ -20,6 +20,7 @@
 #include "media/clsDovDriver.h"
 #include "media/clsOskaDriver.h"
 #include "modes/clsModeGame.h"
+#include "modes/clsModeSaveLoad.h"
 #include "platform/Platform.h"
 #include "platform/dov/DovLibrary.h"
 #include "platform/os/FileIo.h"
@@ -272,6 +273,9 @@ void clsVaro::ChangeMode(std::int32_t mode, std::int32_t subMode, const QVariant
 std::shared_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t mode) {
     if (mode == kModeGame) {
         return std::make_shared<clsModeGame>(*this);
+    }
+    if (mode == kModeSaveLoad) {
+        return std::make_shared<clsModeSaveLoad>(*this);
     }
     return std::make_shared<clsModeBase>(*mGameView);
 }

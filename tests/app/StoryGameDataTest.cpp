@@ -14,6 +14,7 @@
 #include "app/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/INISection.h"
+#include "data/stdINI.h"
 #include "media/clsDovDriver.h"
 #include "platform/os/VirtualClock.h"
 #include "scenario/ScenarioConverter.h"
@@ -263,6 +264,7 @@ TEST_F(StoryGameDataTest, ScenariosAssembleAndUseOnlyTheGamesInstructionsAndLabe
                               .KeyValue(QStringLiteral("EntryPoint"));
     EXPECT_TRUE(leadsSomewhere(entry, nullptr)) << entry.toStdString();
     EXPECT_TRUE(leadsSomewhere(QStringLiteral("skip.start"), nullptr));
+    EXPECT_TRUE(leadsSomewhere(QStringLiteral("slots.start"), nullptr));
 }
 
 TEST_F(StoryGameDataTest, EveryPictureOfTheScenariosAndLayoutsLoads) {
@@ -319,4 +321,42 @@ TEST_F(StoryGameDataTest, EverySoundVoiceAndMovieNamedIsThereAndPlays) {
             << "movie '" << file.toStdString() << "' of " << where.toStdString();
         varo().Dov().StopMovie();
     }
+}
+
+TEST_F(StoryGameDataTest, TheSlotScreenLayoutNamesPicturesAndSoundsThatLoad) {
+    const std::unique_ptr<INIFile> layout = stdINI::LoadINIByKey(QStringLiteral("saveload_mode"));
+    ASSERT_NE(layout, nullptr);
+    const auto value = [&layout](const char* section, const QString& key) {
+        return layout->KeySection(QLatin1String(section)).KeyValue(key);
+    };
+    std::map<QString, QString> named;
+    for (const char* key : {"BGFromGame", "BGFromTitle"}) {
+        addNamed(named, value("Base", QLatin1String(key)), QStringLiteral("Base/") + key);
+    }
+    QStringList buttons{QStringLiteral("Return")};
+    const int pages = value("Button", QStringLiteral("PageNoCount")).toInt();
+    EXPECT_EQ(pages, 3);
+    for (int page = 0; page < pages; ++page) {
+        buttons << QStringLiteral("PageNo%1").arg(page, 2, 10, QLatin1Char('0'));
+    }
+    for (const QString& key : buttons) {
+        addNamed(named, ParseItemSpec(value("Button", key)).file, QStringLiteral("Button/") + key);
+    }
+    for (const char* key : {"Base", "Save", "Load"}) {
+        addNamed(named, ParseItemSpec(value("SlotBase", QLatin1String(key))).file,
+                 QStringLiteral("SlotBase/") + key);
+    }
+    EXPECT_EQ(named.size(), 9U);
+    for (const auto& [name, where] : named) {
+        EXPECT_TRUE(varo().Kest().ProbePicture(name))
+            << "picture '" << name.toStdString() << "' of " << where.toStdString();
+    }
+    for (const char* key : {"PointSE", "ClickSE"}) {
+        EXPECT_TRUE(varo().Dov().PlaySE(value("Base", QLatin1String(key)), 0)) << key;
+    }
+    varo().Dov().StopSE();
+    // Save previews are made at the thumbnail's size.
+    const ItemSpec thumb = ParseItemSpec(value("SlotBase", QStringLiteral("Thumb")));
+    EXPECT_EQ(varo().ThumbSize(), QSize(thumb.width, thumb.height));
+    EXPECT_FALSE(varo().ThumbSize().isEmpty());
 }

@@ -87,7 +87,10 @@ protected:
         writePictures();
         sound(QStringLiteral("click"), tone(40));
         sound(QStringLiteral("point"), tone(40));
+        writeModeDocuments();
     }
+    // Documents and pictures of further modes, written before the engine starts.
+    virtual void writeModeDocuments() {}
 
     static QString GameModeLayout() {
         QString text = QStringLiteral(
