@@ -8,6 +8,7 @@
 #include "app/stdHelpers.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
+#include "data/SavedValueCodec.h"
 #include "data/clsSaveData.h"
 #include "data/stdINI.h"
 #include "media/clsDovDriver.h"
@@ -380,6 +381,7 @@ void clsModeSaveLoad::FillSlot(std::int32_t index, std::int32_t page, bool saveA
     const QString iniPath = clsSaveData::FormatINIPath(page, index);
     INIFile document;
     const bool present = FileIo::isFile(iniPath) && stdINI::LoadINIFile(document, iniPath);
+    SavedValueCodec::UnescapeMarked(document);
     QString text;
     if (present) {
         const INISection& status = document.KeySection(QStringLiteral("VaroStatus"));
@@ -402,7 +404,8 @@ void clsModeSaveLoad::FillSlot(std::int32_t index, std::int32_t page, bool saveA
         slot.save->Enabled = saveAllowed;
         SetCellRow(slot.save, saveAllowed ? kRowNormal : kRowDisabled);
     }
-    ShowThumbnail(slot, clsSaveData::FormatBMPPath(page, index), present);
+    // Only the picture written with this save: never one left by an interrupted save.
+    ShowThumbnail(slot, mVaro.SD().PreviewPath(clsSaveData::FormatSlotName(page, index)), present);
 }
 
 void clsModeSaveLoad::SetSlotText(SlotRecord& slot, const QString& text) {
@@ -426,7 +429,8 @@ void clsModeSaveLoad::ShowThumbnail(SlotRecord& slot, const QString& bmpPath, bo
         return;
     }
     clsKestDriver& kest = mVaro.Kest();
-    const bool shown = present && kest.LoadByFullPath(slot.thumbnail, bmpPath);
+    const bool shown =
+        present && !bmpPath.isEmpty() && kest.LoadByFullPath(slot.thumbnail, bmpPath);
     kest.Library().SetFilmProp(slot.thumbnail, FilmProp::Opacity, shown ? kShown : kHidden);
 }
 

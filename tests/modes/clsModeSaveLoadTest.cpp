@@ -524,3 +524,18 @@ TEST_F(SaveLoadModeTest, AMissingDocumentOrAnUnknownSubModeIsReported) {
     ASSERT_NE(slotScreen(), nullptr);
     EXPECT_FALSE(slotScreen()->SaveAllowed());
 }
+
+TEST_F(SaveLoadModeTest, APictureLeftByAnotherSaveIsNotShownAsTheSlotsThumbnail) {
+    startGame();
+    openFromGame();
+    click(rectOf(QStringLiteral("save"), 1));
+    ASSERT_EQ(filmInt(slotScreen()->ThumbnailFilm(1), FilmProp::Opacity), 256);
+    // A later save wrote its picture and was cut short before its document.
+    QImage other(80, 60, QImage::Format_RGB32);
+    other.fill(Qt::magenta);
+    ASSERT_TRUE(other.save(clsSaveData::FormatBMPPath(1, 1), "BMP"));
+    click(rectOf(QStringLiteral("ret")));
+    openFromGame();
+    EXPECT_FALSE(slotText(1).isEmpty());
+    EXPECT_EQ(filmInt(slotScreen()->ThumbnailFilm(1), FilmProp::Opacity), 0);
+}
