@@ -135,3 +135,27 @@ TEST_F(SaveRestoreRun, AutoModeGoesOnAfterLoadingAsItWouldHave) {
     EXPECT_EQ(after(QStringLiteral("shot loaded")).filter(QStringLiteral("exec ")),
               uninterrupted.filter(QStringLiteral("exec ")));
 }
+
+TEST_F(SaveRestoreRun, ASlotSaveComesBackAfterARestartAsTheSceneWas) {
+    // Slot 0 of the story game's slot screen: its save and load buttons.
+    const QString save = QStringLiteral("click 166 144\n");
+    const QString load = QStringLiteral("click 258 144\n");
+    const QString open = QStringLiteral("menu file!saveload\nwait 1000\nanswer yes\n");
+    play(0, QStringLiteral("wait 3000\nshot reference\n") + QString::fromUtf8(kAfterSave));
+    const QStringList uninterrupted = after(QStringLiteral("shot reference"));
+
+    play(0, QStringLiteral("wait 3000\nshot before\n") + open + save +
+                QStringLiteral("wait 1000\nrclick 320 240\nwait 1000\nshot returned\nquit\n"));
+    ASSERT_TRUE(dir.exists(QStringLiteral("game/savedata/sd01-00.ini")))
+        << trace.join(u'\n').toStdString();
+    // Back from the slot screen the scene is as it was.
+    EXPECT_LE(DifferingPixels(shot("before"), shot("returned")), kCursorPixels);
+
+    startAt(QStringLiteral("savetest.idle"));
+    play(0, QStringLiteral("wait 2000\n") + open + load +
+                QStringLiteral("wait 1500\nshot loaded\n") + QString::fromUtf8(kAfterSave));
+    EXPECT_LE(DifferingPixels(shot("before"), shot("loaded")), kCursorPixels);
+    EXPECT_TRUE(inOrder({"mode 3 13", "mode 2 7", "sound play bgm0 bgm_main",
+                         "sound play seloop sel_rain", "shot loaded"}));
+    EXPECT_EQ(after(QStringLiteral("shot loaded")), uninterrupted);
+}
