@@ -575,6 +575,121 @@ bool writeSounds(const QDir& game) {
     return true;
 }
 
+// ---------------------------------------------------------------------------
+// Title mode: the logo, the title screen, five menu buttons and their sounds
+
+// The studio logo over the whole screen: an emblem and the studio's name.
+QImage titleLogo() {
+    QImage image = opaque(kScreenWidth, kScreenHeight, QColor(20, 30, 60));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(250, 210, 80), 6));
+    painter.setBrush(QColor(40, 60, 120));
+    painter.drawEllipse(QPoint(kScreenWidth / 2, 190), 60, 60);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(250, 210, 80));
+    painter.drawPolygon(QPolygon{QPoint(296, 160), QPoint(350, 190), QPoint(296, 220)});
+    drawCentredLabel(painter, "TEST STUDIO", QRect(0, 280, kScreenWidth, 60), 5, Qt::white);
+    return image;
+}
+
+// Night sky with a moon and stars, the game's name at the top and a hill on the left.
+QImage titleBackground() {
+    QImage image = filled(kScreenWidth, kScreenHeight, Qt::black);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, 0, kScreenHeight);
+    sky.setColorAt(0.0, QColor(15, 20, 60));
+    sky.setColorAt(1.0, QColor(90, 50, 110));
+    painter.fillRect(image.rect(), sky);
+    // Stars from a fixed sequence, so that every run draws the same sky.
+    quint32 seed = 12345;
+    const auto next = [&seed](int range) {
+        seed = seed * 1103515245U + 12345U;
+        return static_cast<int>((seed >> 16) % static_cast<quint32>(range));
+    };
+    for (int star = 0; star < 60; ++star) {
+        const int size = 1 + next(2);
+        painter.fillRect(next(kScreenWidth), next(300), size, size, QColor(255, 255, 220));
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(250, 240, 200));
+    painter.drawEllipse(QPoint(575, 180), 28, 28);
+    painter.setBrush(QColor(30, 40, 50));
+    painter.drawEllipse(QPoint(120, 560), 330, 200);
+    drawCentredLabel(painter, "AKI AND MIO", QRect(4, 64, kScreenWidth, 80), 7, QColor(0, 0, 0));
+    drawCentredLabel(painter, "AKI AND MIO", QRect(0, 60, kScreenWidth, 80), 7,
+                     QColor(255, 235, 150));
+    drawCentredLabel(painter, "A TEST NOVEL", QRect(0, 140, kScreenWidth, 30), 2, Qt::white);
+    return image;
+}
+
+// A menu button of three 160 x 36 rows: normal, under the pointer, pressed.
+QImage titleButton(const char* label) {
+    constexpr int kWidth = 160;
+    constexpr int kRow = 36;
+    const std::array<std::array<QColor, 3>, 3> rows{{
+        {QColor(30, 40, 100, 220), QColor(150, 170, 230), Qt::white},
+        {QColor(250, 210, 80), Qt::white, QColor(30, 30, 60)},
+        {QColor(200, 120, 30), QColor(120, 60, 10), Qt::white},
+    }};
+    QImage image = transparent(kWidth, kRow * 3);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int row = 0; row < 3; ++row) {
+        const QRect box(0, row * kRow, kWidth, kRow);
+        painter.setPen(QPen(rows[row][1], 2));
+        painter.setBrush(rows[row][0]);
+        painter.drawRoundedRect(box.adjusted(2, 2, -2, -2), 8, 8);
+        // The pressed row's label sits one pixel lower, as if pushed in.
+        drawCentredLabel(painter, label, box.translated(0, row == 2 ? 1 : 0), 2, rows[row][2]);
+    }
+    return image;
+}
+
+bool writeTitlePictures(const QDir& game) {
+    const std::vector<Picture> title{
+        {"ttl_logo", titleLogo()},
+        {"ttl_back", titleBackground()},
+        {"ttl_start", titleButton("NEW GAME")},
+        {"ttl_qload", titleButton("CONTINUE")},
+        {"ttl_load", titleButton("LOAD")},
+        {"ttl_omake", titleButton("BONUS")},
+        {"ttl_exit", titleButton("END")},
+    };
+    const QString folder = game.filePath(QStringLiteral("image"));
+    QDir().mkpath(folder);
+    for (const Picture& picture : title) {
+        const QString path =
+            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
+        if (!picture.image.save(path, "PNG")) {
+            return fail(path);
+        }
+    }
+    return true;
+}
+
+// The logo's sound and the title music; serial numbers apart from the game's sounds.
+bool writeTitleSounds(const QDir& game) {
+    constexpr std::array<Tone, 2> kTitleTones{{
+        {"se_logo", 800, 784.0},     // with the logo
+        {"bgm_title", 3000, 262.0},  // title music, loops
+    }};
+    const QString folder = game.filePath(QStringLiteral("sound"));
+    QDir().mkpath(folder);
+    quint32 serial = 101;
+    for (const Tone& tone : kTitleTones) {
+        const QString path =
+            folder + QLatin1Char('/') + QLatin1String(tone.name) + QStringLiteral(".ogg");
+        const QByteArray ogg =
+            withFixedSerial(dovtest::toneOgg(tone.ms, kToneRate, 1, tone.hz), serial++);
+        if (ogg.isEmpty() || !writeFile(path, ogg)) {
+            return fail(path);
+        }
+    }
+    return true;
+}
+
 // Two seconds of 160 x 120 at 10 pictures a second, with a tone.
 bool writeMovie(const QDir& game) {
     const QString folder = game.filePath(QStringLiteral("movie"));
@@ -596,7 +711,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     return writePictures(game) && writeSaveLoadPictures(game) && writeSounds(game) &&
-                   writeMovie(game)
+                   writeMovie(game) && writeTitlePictures(game) && writeTitleSounds(game)
                ? 0
                : 1;
 }

@@ -21,6 +21,7 @@
 #include "media/clsOskaDriver.h"
 #include "modes/clsModeGame.h"
 #include "modes/clsModeSaveLoad.h"
+#include "modes/clsModeTitle.h"
 #include "platform/Platform.h"
 #include "platform/dov/DovLibrary.h"
 #include "platform/os/FileIo.h"
@@ -271,6 +272,9 @@ void clsVaro::ChangeMode(std::int32_t mode, std::int32_t subMode, const QVariant
 
 // Modes without a class of their own yet run as the fallback mode.
 std::shared_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t mode) {
+    if (mode == kModeTitle) {
+        return std::make_shared<clsModeTitle>(*this);
+    }
     if (mode == kModeGame) {
         return std::make_shared<clsModeGame>(*this);
     }

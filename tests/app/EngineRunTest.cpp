@@ -23,6 +23,10 @@ const QStringList kShutdownLines = {"log ***************************************
                                     "log Config...",
                                     "log Varo-Terminate"};
 
+// The minimal game's title reveals its (empty) logo for a second; menu commands
+// given before then are dropped.
+const QString kAfterLogo = QStringLiteral("wait 1100\n");
+
 }  // namespace
 
 TEST_F(EngineRun, MinimalGameStartsTheTitleAndShutsDownInOrder) {
@@ -114,7 +118,7 @@ TEST_F(EngineRun, QuickSaveRotatesThreeSlots) {
     dir.write("game/savedata/sd99-00.ini", "[VaroStatus]\r\nMarker=newest\r\n");
     dir.write("game/savedata/sd99-01.ini", "[VaroStatus]\r\nMarker=older\r\n");
     dir.write("game/savedata/sd99-02.ini", "[VaroStatus]\r\nMarker=oldest\r\n");
-    play(0, "wait 10\nmenu file!qsave\nwait 10\n");
+    play(0, kAfterLogo + "menu file!qsave\nwait 10\n");
     EXPECT_TRUE(dir.read("game/savedata/sd99-02.ini").contains("Marker=older"));
     EXPECT_TRUE(dir.read("game/savedata/sd99-01.ini").contains("Marker=newest"));
     const QByteArray fresh = dir.read("game/savedata/sd99-00.ini");
@@ -128,10 +132,10 @@ TEST_F(EngineRun, QuickSaveRotatesThreeSlots) {
 
 TEST_F(EngineRun, QuickLoadFromTheTitleGoesToTheGameAndAsksThere) {
     copyGame();
-    play(0,
-         "wait 10\nmenu file!qload\nwait 10\nmenu file!qsave\nwait 10\nmenu file!qload\n"
-         "wait 500\nanswer no\nmenu file!qload\nwait 10\nanswer yes\nmenu file!qload\n"
-         "wait 500\n");
+    play(0, kAfterLogo +
+                "menu file!qload\nwait 10\nmenu file!qsave\nwait 10\nmenu file!qload\n"
+                "wait 500\nanswer no\nmenu file!qload\nwait 10\nanswer yes\nmenu file!qload\n"
+                "wait 500\n");
     // The first load finds nothing; the title loads without asking; the game asks.
     EXPECT_TRUE(inOrder({"mode 1 1", "mode 2 7", "msgbox \"クイックロードを行いますか。\" -> no",
                          "msgbox \"クイックロードを行いますか。\" -> yes", "exit 0"}));
@@ -141,7 +145,7 @@ TEST_F(EngineRun, QuickLoadFromTheTitleGoesToTheGameAndAsksThere) {
 
 TEST_F(EngineRun, CloseRequestedTwiceShutsDownOnce) {
     copyGame();
-    play(0, "wait 20\nmenu file!exit\nmenu file!exit\nquit\n");
+    play(0, kAfterLogo + "menu file!exit\nmenu file!exit\nquit\n");
     EXPECT_EQ(count("log Varo-Terminate"), 1);
     EXPECT_EQ(count("exit 0"), 1);
 }

@@ -360,3 +360,32 @@ TEST_F(StoryGameDataTest, TheSlotScreenLayoutNamesPicturesAndSoundsThatLoad) {
     EXPECT_EQ(varo().ThumbSize(), QSize(thumb.width, thumb.height));
     EXPECT_FALSE(varo().ThumbSize().isEmpty());
 }
+
+TEST_F(StoryGameDataTest, TheTitleNamesOnlyPicturesAndSoundsThatLoad) {
+    const std::unique_ptr<INIFile> title = stdINI::LoadINIByKey(QStringLiteral("title_mode"));
+    ASSERT_NE(title, nullptr);
+    const auto value = [&title](const char* section, const QString& key) {
+        return title->KeySection(QLatin1String(section)).KeyValue(key);
+    };
+    std::map<QString, QString> pictures{{value("Logo", "bg"), "Logo/bg"},
+                                        {value("menu", "bg"), "menu/bg"}};
+    const QStringList buttons = value("menu", QStringLiteral("Buttons")).split(',');
+    EXPECT_EQ(buttons, QStringList({"start", "quickload", "load", "omake", "exit"}));
+    for (const QString& key : buttons) {
+        addNamed(pictures, value("menu", key).section(',', 0, 0), QStringLiteral("menu/") + key);
+    }
+    for (const auto& [name, where] : pictures) {
+        EXPECT_TRUE(varo().Kest().ProbePicture(name))
+            << "picture '" << name.toStdString() << "' of " << where.toStdString();
+    }
+    const std::map<QString, QString> sounds{{value("Logo", "se"), "Logo/se"},
+                                            {value("menu", "bgm"), "menu/bgm"},
+                                            {value("Base", "PointSE"), "Base/PointSE"},
+                                            {value("Base", "ClickSE"), "Base/ClickSE"}};
+    for (const auto& [name, where] : sounds) {
+        EXPECT_FALSE(name.isEmpty()) << where.toStdString();
+        EXPECT_TRUE(varo().Dov().PlaySE(name, 0))
+            << "sound '" << name.toStdString() << "' of " << where.toStdString();
+    }
+    varo().Dov().StopSE();
+}

@@ -17,6 +17,7 @@
 #include "app/clsVaro.h"
 #include "data/clsSaveData.h"
 #include "modes/clsModeGame.h"
+#include "modes/clsModeTitle.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/VirtualClock.h"
 #include "scenario/InstructionTable.h"
@@ -26,7 +27,7 @@
 #include "screen/clsKestDriver.h"
 
 // The minimal test game made playable and opened in this process on a virtual
-// clock, in its title mode: an instruction table, a message window with window
+// clock, in its title menu: an instruction table, a message window with window
 // buttons and choices, a back-log layout, small pictures and sounds, and loose
 // scenario files (debug.ini switches the file modes on).
 class GameModeFixture : public ::testing::Test {
@@ -40,6 +41,8 @@ protected:
                                                  "message!log"};
     static inline const QString kAllGameMenus = QStringLiteral(
         "file!saveload,file!qsave,file!qload,file!title,message!skip,message!auto,message!log");
+    // The logo of the test game's title: revealed over a second, gone 1 ms later.
+    static constexpr qint64 kLogoMs = 1100;
     static inline const QString kReplayMenus =
         QStringLiteral("file!title,message!skip,message!auto,message!log");
 
@@ -54,6 +57,9 @@ protected:
         ASSERT_NE(player.launcher.Varo(), nullptr);
         pumpFor(10);
         ASSERT_EQ(varo().VaroMode(), clsVaro::kModeTitle);
+        // The title's logo gives way to its menu (the test game's has no buttons).
+        pumpFor(kLogoMs);
+        ASSERT_EQ(varo().ModeObject()->SubStatus(), clsModeTitle::kMenuShown);
     }
     void TearDown() override {
         player.launcher.ExitApp();

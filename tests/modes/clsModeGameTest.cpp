@@ -649,7 +649,8 @@ TEST_F(clsModeGameTest, LeavingTheGameWithTheLogOpenStopsItsReplay) {
     click(voice);
     ASSERT_GT(varo().CurrentAutoClickTimer(), 0);
 
-    varo().ChangeMode(clsVaro::kModeTitle, 1);
+    // Straight to the title's menu, whose start arms no timer of its own.
+    varo().ChangeMode(clsVaro::kModeTitle, clsModeTitle::kSubMenu);
     EXPECT_EQ(varo().CurrentAutoClickTimer(), 0);
     EXPECT_EQ(rectCount(QStringLiteral("log_cvplay")), 0);
     EXPECT_EQ(rectCount(QStringLiteral("log_bk")), 0);
