@@ -384,6 +384,10 @@ bool CharacterStage::CGAlpha(const QString& key, std::int32_t alpha, std::int32_
     });
 }
 
+void CharacterStage::SetMoveFrom(int index, QPoint from) {
+    SlotAt(index).moveFrom = from;
+}
+
 bool CharacterStage::CGMove(const QString& key, std::int32_t x, std::int32_t y, bool absolute,
                             std::int32_t duration, bool wait) {
     return OnSlot(key, [&](int index) {

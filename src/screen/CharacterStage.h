@@ -55,6 +55,8 @@ public:
     void Adopt(int index, FilmId film, ActionId action);
     const Slot& At(int index) const { return mSlots[static_cast<size_t>(index)]; }
     FilmId Film(int index) const;
+    // A move restored from save data goes on from here.
+    void SetMoveFrom(int index, QPoint from);
 
     // "st_ID_pose" gives "id"; names of another form give "".
     static QString FileToCID(const QString& file);

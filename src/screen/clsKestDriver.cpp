@@ -679,10 +679,11 @@ void clsKestDriver::LoadCharSlot(const QString& values, const QString& actions,
     const int index = mCharacters.FindChar(file, true);
     if (at.size() == 2 && index >= 0) {
         // A move under way resumes from where it was.
-        mKest.SetFilmProp(
-            mCharacters.Film(index), FilmProp::Position,
-            QPoint(stdHelpers::LeadingInteger(at.at(0)), stdHelpers::LeadingInteger(at.at(1))));
+        const QPoint from(stdHelpers::LeadingInteger(at.at(0)),
+                          stdHelpers::LeadingInteger(at.at(1)));
+        mKest.SetFilmProp(mCharacters.Film(index), FilmProp::Position, from);
         mKest.ExeQueue();
+        mCharacters.SetMoveFrom(index, from);
     }
     if (!actions.isEmpty()) {
         CGActClear(file);

@@ -159,3 +159,34 @@ TEST_F(SaveRestoreRun, ASlotSaveComesBackAfterARestartAsTheSceneWas) {
                          "sound play seloop sel_rain", "shot loaded"}));
     EXPECT_EQ(after(QStringLiteral("shot loaded")), uninterrupted);
 }
+
+TEST_F(SaveRestoreRun, FromTheTitleTheSlotAndTheQuickSaveComeBackAsTheSceneWas) {
+    const QString open = QStringLiteral("menu file!saveload\nwait 1000\nanswer yes\n");
+    play(0, QStringLiteral("wait 3000\nshot reference\n") + QString::fromUtf8(kAfterSave));
+    const QStringList uninterrupted = after(QStringLiteral("shot reference"));
+    play(0, QStringLiteral("wait 3000\nshot before\n") + open +
+                QStringLiteral("click 166 144\nwait 1000\nrclick 320 240\nwait 1000\n"
+                               "shot beforequick\nmenu file!qsave\nwait 100\nquit\n"));
+
+    // Without the title skip the program starts at the logo, then the menu.
+    QString debug = document(QStringLiteral("debug.ini"));
+    debug.remove(QStringLiteral("TitleSkip=True\r\n"));
+    writeDocument(QStringLiteral("debug.ini"), debug);
+    const QString toMenu = QStringLiteral("wait 5500\n");
+    // The menu's LOAD button opens the slot screen; slot 0's load button loads.
+    play(0, toMenu +
+                QStringLiteral("click 520 350\nwait 1500\nanswer yes\nclick 258 144\n"
+                               "wait 1500\nshot loaded\n") +
+                QString::fromUtf8(kAfterSave));
+    EXPECT_TRUE(inOrder({"mode 1 1", "mode 3 12", "mode 2 7", "shot loaded"}));
+    EXPECT_LE(DifferingPixels(shot("before"), shot("loaded")), kCursorPixels);
+    EXPECT_EQ(after(QStringLiteral("shot loaded")), uninterrupted);
+
+    // CONTINUE loads the quick save.
+    play(0, toMenu + QStringLiteral("click 520 302\nwait 1500\nshot quick\n") +
+                QString::fromUtf8(kAfterSave));
+    EXPECT_TRUE(inOrder({"mode 1 1", "mode 2 7", "shot quick"}));
+    // The moving character went on a little while the slot screen was open.
+    EXPECT_LE(DifferingPixels(shot("beforequick"), shot("quick")), kCursorPixels);
+    EXPECT_EQ(after(QStringLiteral("shot quick")), uninterrupted);
+}

@@ -421,7 +421,22 @@ TEST_F(CharacterStageTest, AMoveUnderWayResumesAfterASaveFromWhereItWas) {
     kest().GetFilmProp(driver->FIDChar(0), FilmProp::Position, later);
     EXPECT_GT(later.x(), halfway.x());
     EXPECT_LT(later.x(), 108);
-    clock().sleep(300);
+    // Saved and loaded again on the way, it keeps its pace.
+    clsSaveData again;
+    driver->SaveStatus(again);
+    driver.reset();
+    rects.Clear();
+    driver = std::make_unique<clsKestDriver>(rects);
+    ASSERT_TRUE(driver->Init(QSize(kWidth, kHeight), &gamemode));
+    driver->LoadStatus(again);
+    driver->DrawActivate(0, 0);
+    clock().sleep(100);
+    kest().WaitBlt();
+    QPoint paced;
+    kest().GetFilmProp(driver->FIDChar(0), FilmProp::Position, paced);
+    const int expected = later.x() + (108 - later.x()) * 100 / 250;
+    EXPECT_NEAR(paced.x(), expected, 3);
+    clock().sleep(200);
     kest().WaitBlt();
     QPoint end;
     kest().GetFilmProp(driver->FIDChar(0), FilmProp::Position, end);
