@@ -55,6 +55,8 @@ void frmAbout::BuildLayout() {
     picIcon_->setObjectName(QStringLiteral("picIcon"));
     picIcon_->setFixedSize(kIconPixels, kIconPixels);
     picIcon_->setPixmap(windowIcon().pixmap(kIconPixels, kIconPixels));
+    // A game window without an icon leaves no empty square.
+    picIcon_->setVisible(!windowIcon().isNull());
     lblTitle_ = label("lblTitle");
     lblScenarioVer_ = label("lblScenarioVer");
     lblCopy_ = label("lblCopy");
@@ -82,7 +84,7 @@ void frmAbout::BuildLayout() {
     texts->addWidget(lblSystemVer_);
     auto* top = new QHBoxLayout;
     top->addWidget(picIcon_, 0, Qt::AlignTop);
-    top->addSpacing(kIconPixels / 2);
+    top->setSpacing(kIconPixels / 2);
     top->addLayout(texts);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "app/AppState.h"

@@ -50,6 +50,7 @@ TEST_F(frmAboutTest, ShowsTheGamesTitleVersionCopyrightAndTheEngineVersion) {
 
     // The box and its picture show the game window's icon.
     EXPECT_FALSE(box->windowIcon().isNull());
+    EXPECT_FALSE(box->findChild<QLabel*>("picIcon")->isHidden());
     const QPixmap icon = box->findChild<QLabel*>("picIcon")->pixmap();
     ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(icon.toImage().pixelColor(16, 16), QColor(Qt::red));
@@ -67,6 +68,9 @@ TEST_F(frmAboutTest, MissingKeysAndSectionsLeaveTheirLabelsEmpty) {
     EXPECT_EQ(text(*box, "lblCopy"), QString());
     EXPECT_FALSE(text(*box, "lblSystemVer").isEmpty());
     EXPECT_FALSE(info.KeyExists(QStringLiteral("Game")));
+    // Without an icon the picture takes no room.
+    const frmAbout bare(info, nullptr);
+    EXPECT_TRUE(bare.findChild<QLabel*>("picIcon")->isHidden());
     EXPECT_FALSE(info.KeyExists(QStringLiteral("Copyright")));
 }
 
