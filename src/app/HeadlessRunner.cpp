@@ -1,5 +1,6 @@
 #include "app/HeadlessRunner.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -118,7 +119,7 @@ int HeadlessRunner::run() {
 }
 
 void HeadlessRunner::perform(const InputScript::Command& command) {
-    if (clock_.excludingInput() && isDiscardedWhileExcluding(command.kind)) {
+    if (isDropped(command.kind)) {
         trace_.write(QStringLiteral("input dropped ") + commandText(command));
         return;
     }
@@ -152,6 +153,20 @@ void HeadlessRunner::perform(const InputScript::Command& command) {
         case Kind::Quit:
             return requestClose();
     }
+}
+
+bool HeadlessRunner::isDropped(InputScript::Kind kind) const {
+    if (!isDiscardedWhileExcluding(kind)) {
+        return false;
+    }
+    if (clock_.excludingInput()) {
+        return true;
+    }
+    return QApplication::activeModalWidget() != nullptr && !isKeyGoingDown(kind);
+}
+
+bool HeadlessRunner::isKeyGoingDown(InputScript::Kind kind) {
+    return kind == InputScript::Kind::KeyPress || kind == InputScript::Kind::KeyDown;
 }
 
 // As in the window during a wait that takes no input: presses, moves, the wheel
@@ -275,14 +290,25 @@ void HeadlessRunner::releaseKey(InputScript::Key key) {
 }
 
 void HeadlessRunner::sendKey(InputScript::Key key, bool press) {
-    QWidget* form = target_.form();
-    if (form == nullptr) {
+    QWidget* target = keyTarget();
+    if (target == nullptr) {
         return;
     }
     const KeyInfo info = keyInfo(key);
     QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, info.code, modifiers(),
                     info.text);
-    QCoreApplication::sendEvent(form, &event);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+// The game's form, or the open modal dialog's focused control; what that
+// control leaves unhandled reaches the dialog (Escape cancels, Return accepts).
+QWidget* HeadlessRunner::keyTarget() const {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) {
+        return target_.form();
+    }
+    QWidget* focused = modal->focusWidget();
+    return focused != nullptr && modal->isAncestorOf(focused) ? focused : modal;
 }
 
 Qt::KeyboardModifiers HeadlessRunner::modifiers() const {

@@ -25,6 +25,10 @@ class TraceSink;
 // moves, the wheel, keys going down and menus are dropped with a trace line
 // "input dropped COMMAND"; key releases, answers and shots happen at their
 // time, and `quit` waits for the end of the wait.
+//
+// While a modal dialog is open, keys go to the dialog (to its focused control,
+// as a keyboard's would) and the game's window under it takes no presses,
+// moves, wheel or menus: those are dropped in the same way.
 class HeadlessRunner {
 public:
     // What the runner drives; every function is called only while running.
@@ -66,7 +70,9 @@ private:
     void scheduleAt(qint64 atMs, VirtualClock::WhileExcluding whileExcluding,
                     std::function<void()> action);
     void perform(const InputScript::Command& command);
+    bool isDropped(InputScript::Kind kind) const;
     static bool isDiscardedWhileExcluding(InputScript::Kind kind);
+    static bool isKeyGoingDown(InputScript::Kind kind);
     static QString commandText(const InputScript::Command& command);
     void click(QPoint position, Qt::MouseButton button, bool twice);
     void movePointer(QPoint position);
@@ -74,6 +80,7 @@ private:
                    Qt::MouseButtons buttons);
     void sendWheel(int steps);
     void sendKey(InputScript::Key key, bool press);
+    QWidget* keyTarget() const;
     void pressKey(InputScript::Key key);
     void releaseKey(InputScript::Key key);
     void triggerMenu(const QString& tag);

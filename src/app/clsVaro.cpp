@@ -17,6 +17,8 @@
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"
 #include "data/stdINI.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmConfig.h"
 #include "media/clsDovDriver.h"
 #include "media/clsOskaDriver.h"
 #include "modes/clsModeGame.h"
@@ -77,6 +79,10 @@ clsVaro::clsVaro()
       mOmakemodeInfo(std::make_unique<INIFile>()) {
     mCfg->onChangeSetting = [this](const QString& key) { mCfg_ChangeSetting(key); };
     mGameView->onScreenError = [](const QString& text) { App().PutLog(text); };
+    mGameView->onShowSettings = [this](const QString& page) {
+        frmConfig::Open(*mCfg, *mSystemInfo, *mGameView, page);
+    };
+    mGameView->onShowAbout = [this] { frmAbout::Open(*mSystemInfo, *mGameView); };
     mIntprt = std::make_unique<clsInterpreter>(*mHost, *mSystemInfo, *mShared, *mSD);
     mKest = std::make_unique<clsKestDriver>(mGameView->EvRects());
     clsDovDriver::Hooks hooks;

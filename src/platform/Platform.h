@@ -4,11 +4,13 @@
 
 #include "platform/os/Clock.h"
 #include "platform/os/MessageBoxPresenter.h"
+#include "platform/os/ModalDialogRunner.h"
 #include "platform/os/TraceSink.h"
 
-// The operating-system services of one run: its clock, its message boxes and its
-// trace. A windowed run has the real clock and Qt message boxes; a headless run
-// the virtual clock and scripted answers.
+// The operating-system services of one run: its clock, its message boxes, its
+// modal dialog loop and its trace. A windowed run has the real clock, Qt message
+// boxes and Qt's modal loop; a headless run the virtual clock, scripted answers
+// and a modal loop that moves the virtual clock on.
 class Platform {
 public:
     // `boxes` may be null when the presenter needs this platform's trace: set it
@@ -19,6 +21,8 @@ public:
     Clock& clock() { return *clock_; }
     MessageBoxPresenter& messageBoxes() { return *boxes_; }
     TraceSink& trace() { return *trace_; }
+    // Chosen by the clock: the virtual clock's loop, else Qt's.
+    ModalDialogRunner& modalDialogs() { return *dialogs_; }
 
     void setMessageBoxes(std::unique_ptr<MessageBoxPresenter> boxes);
 
@@ -26,4 +30,5 @@ private:
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<MessageBoxPresenter> boxes_;
     std::unique_ptr<TraceSink> trace_;
+    std::unique_ptr<ModalDialogRunner> dialogs_;
 };

@@ -720,9 +720,14 @@ void clsGameView::MenuCmd(const QString& group, const QString& item) {
         ScreenMenuCmd(item);
     } else if (group == QLatin1String("message")) {
         MessageMenuCmd(item);
-    } else if (group == QLatin1String("property") ||
-               (group == QLatin1String("help") && item == QLatin1String("version"))) {
-        Ask(QStringLiteral("この機能はまだ利用できません。"), MsgBox::OkOnly);
+    } else if (group == QLatin1String("property")) {
+        if (onShowSettings) {
+            onShowSettings(item);
+        }
+    } else if (group == QLatin1String("help") && item == QLatin1String("version")) {
+        if (onShowAbout) {
+            onShowAbout();
+        }
     }
 }
 

@@ -137,6 +137,10 @@ public:
     int AddScreenCmdListener(ScreenCmdHandler handler);
     void RemoveScreenCmdListener(int id);
 
+    // The settings dialog on a page ("system", "screen", "sound", "char") and
+    // the about box, shown modally by the engine for the menu.
+    std::function<void(const QString& page)> onShowSettings;
+    std::function<void()> onShowAbout;
     // Raised after every completed change of screen mode.
     std::function<void()> onScreenModeChanged;
     // Raised for an invalid screen mode.

@@ -206,3 +206,42 @@ TEST_F(VirtualClockTest, BackgroundTimersAreNotPendingWork) {
     clock.cancelTimer(work);
     EXPECT_FALSE(clock.hasPendingWork());
 }
+
+TEST_F(VirtualClockTest, StepFiresOneEntryAtATimeMovingTimeToIt) {
+    input(10, "first");
+    input(10, "second");
+    timer(30, "timer");
+    EXPECT_TRUE(clock.step());
+    EXPECT_EQ(firedNames(), "first");
+    EXPECT_EQ(clock.now(), 10);
+    EXPECT_TRUE(clock.step());
+    EXPECT_EQ(firedNames(), "first second");
+    EXPECT_TRUE(clock.step());
+    EXPECT_EQ(firedNames(), "first second timer");
+    EXPECT_EQ(clock.now(), 30);
+    EXPECT_FALSE(clock.step());
+    EXPECT_EQ(clock.now(), 30);
+}
+
+TEST_F(VirtualClockTest, PendingInputIsScriptedInputThatMayRunNow) {
+    timer(5, "timer");
+    EXPECT_FALSE(clock.hasPendingInput());
+    clock.scheduleInput(
+        20, [this] { fired << "quit"; }, VirtualClock::WhileExcluding::Hold);
+    EXPECT_TRUE(clock.hasPendingInput());
+    clock.sleep(10);
+    clock.pump();
+    EXPECT_EQ(firedNames(), "timer");
+    // Inside a pump that excludes input the held entry neither counts nor steps.
+    bool pending = true;
+    bool stepped = true;
+    clock.startTimer(0, [&] {
+        pending = clock.hasPendingInput();
+        stepped = clock.step();
+    });
+    clock.pump(Clock::Input::Exclude);
+    EXPECT_FALSE(pending);
+    EXPECT_FALSE(stepped);
+    EXPECT_EQ(firedNames(), "timer");
+    EXPECT_TRUE(clock.hasPendingInput());
+}

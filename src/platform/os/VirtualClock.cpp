@@ -40,6 +40,15 @@ bool VirtualClock::hasPendingWork() const {
     return false;
 }
 
+bool VirtualClock::hasPendingInput() const {
+    for (const auto& [key, entry] : queue_) {
+        if (entry.timer == 0 && !isHeld(entry)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool VirtualClock::isTimerActive(TimerId id) const {
     return timers_.count(id) != 0;
 }
@@ -75,26 +84,37 @@ void VirtualClock::pump(Input input) {
     // Actions may start, cancel or pump: look the queue up afresh every time.
     for (auto next = nextToFire(sequenceLimit); next != queue_.end();
          next = nextToFire(sequenceLimit)) {
-        Entry entry = std::move(next->second);
-        queue_.erase(next);
-        if (entry.timer != 0) {
-            timers_.erase(entry.timer);
-            background_.erase(entry.timer);
-        }
-        if (entry.action) {
-            entry.action();
-        }
+        fire(next);
     }
+    processQtEvents();
+}
+
+void VirtualClock::fire(std::map<Key, Entry>::iterator next) {
+    Entry entry = std::move(next->second);
+    queue_.erase(next);
+    if (entry.timer != 0) {
+        timers_.erase(entry.timer);
+        background_.erase(entry.timer);
+    }
+    if (entry.action) {
+        entry.action();
+    }
+}
+
+void VirtualClock::processQtEvents() {
     if (QCoreApplication::instance() != nullptr) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
 }
 
+bool VirtualClock::isHeld(const Entry& entry) const {
+    return entry.heldWhileExcluding && excludingInput();
+}
+
 std::map<VirtualClock::Key, VirtualClock::Entry>::iterator VirtualClock::nextToFire(
     quint64 sequenceLimit) {
     for (auto it = queue_.begin(); it != queue_.end() && it->first.due <= now_; ++it) {
-        const bool held = it->second.heldWhileExcluding && excludingInput();
-        if (it->first.sequence < sequenceLimit && !held) {
+        if (it->first.sequence < sequenceLimit && !isHeld(it->second)) {
             return it;
         }
     }
@@ -109,4 +129,17 @@ bool VirtualClock::advanceToNext() {
     now_ = std::max(now_, *due);
     pump(Input::Deliver);
     return true;
+}
+
+bool VirtualClock::step() {
+    for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+        if (isHeld(it->second)) {
+            continue;
+        }
+        now_ = std::max(now_, it->first.due);
+        fire(it);
+        processQtEvents();
+        return true;
+    }
+    return false;
 }

@@ -41,9 +41,17 @@ public:
     std::optional<qint64> nextDue() const;
     // Whether scripted input or a timer that is not a background timer waits.
     bool hasPendingWork() const;
+    // Whether scripted input waits that a pump may run now (input held while
+    // input is excluded does not count).
+    bool hasPendingInput() const;
     // Moves time forward to the earliest pending entry when nothing is due yet,
     // then pumps with input delivered. False when nothing is pending.
     bool advanceToNext();
+    // Moves time forward to the earliest entry that may fire when nothing is
+    // due yet, fires that one entry alone, then processes Qt events. A modal
+    // dialog's loop steps like this, so input meant for after the dialog has
+    // closed is not run inside it. False when no entry may fire.
+    bool step();
 
 private:
     struct Key {
@@ -61,6 +69,11 @@ private:
                  bool heldWhileExcluding = false);
     // The first entry older than `sequenceLimit` that the pump may fire now.
     std::map<Key, Entry>::iterator nextToFire(quint64 sequenceLimit);
+    // Whether the entry waits for the end of a pump that excludes input.
+    bool isHeld(const Entry& entry) const;
+    // Takes the entry out of the queue and runs it.
+    void fire(std::map<Key, Entry>::iterator entry);
+    static void processQtEvents();
 
     qint64 now_ = 0;
     quint64 nextSequence_ = 0;

@@ -1,0 +1,7 @@
+#include "platform/os/QtModalDialogRunner.h"
+
+#include <QDialog>
+
+bool QtModalDialogRunner::exec(QDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted;
+}
