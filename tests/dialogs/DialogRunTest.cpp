@@ -32,7 +32,8 @@ protected:
 }  // namespace
 
 TEST_F(DialogRun, MenuDialogsCloseWithEscapeAndReturn) {
-    play(0, QStringLiteral("wait 100\n"
+    // The title's logo fades in over its first second, taking no input.
+    play(0, QStringLiteral("wait 1100\n"
                            "menu property!screen\nwait 50\nkey Escape\n"
                            "menu help!version\nwait 50\nkey Return\n"
                            "menu property!char\nwait 50\nkey Return\n"));
@@ -40,8 +41,8 @@ TEST_F(DialogRun, MenuDialogsCloseWithEscapeAndReturn) {
                          "dialog close about ok", "dialog open config", "dialog close config ok",
                          "exit 0"}));
     EXPECT_EQ(count(QStringLiteral("dialog open config")), 2);
-    EXPECT_EQ(timeOf(QStringLiteral("dialog open about")), 150);
-    EXPECT_EQ(timeOf(QStringLiteral("dialog close about ok")), 200);
+    EXPECT_EQ(timeOf(QStringLiteral("dialog open about")), 1150);
+    EXPECT_EQ(timeOf(QStringLiteral("dialog close about ok")), 1200);
     // The minimal game's wait of 2000 has no speed: OK stored the normal speed's.
     EXPECT_EQ(stored(QStringLiteral("AutoModeWait")), QStringLiteral("1800"));
 }
