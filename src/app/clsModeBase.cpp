@@ -1,5 +1,10 @@
 #include "app/clsModeBase.h"
 
+#include "app/AppState.h"
+#include "app/clsLaunch.h"
+#include "app/clsVaro.h"
+#include "media/clsDovDriver.h"
+#include "platform/os/MsgBox.h"
 #include "screen/clsGameView.h"
 
 clsModeBase::clsModeBase(clsGameView& view) : mView(view) {}
@@ -39,3 +44,15 @@ bool clsModeBase::ModeEnd() {
 
 void clsModeBase::mGV_ScreenCmd(std::int32_t /*mode*/, std::int32_t /*command*/,
                                 const RectPtr& /*rect*/) {}
+
+void clsModeBase::ShowMessage(const QString& text) {
+    if (App().Launcher != nullptr) {
+        App().Launcher->Msg(text, MsgBox::OkOnly);
+    }
+}
+
+void clsModeBase::PlayEffect(const QString& name) {
+    if (!name.isEmpty() && App().Varo != nullptr) {
+        App().Varo->Dov().PlaySE(name, 0);
+    }
+}

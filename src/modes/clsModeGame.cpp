@@ -137,12 +137,6 @@ void clsModeGame::StartScenario(const QString& label) {
     view.SetEventEnabled(true);
 }
 
-void clsModeGame::ShowMessage(const QString& text) {
-    if (App().Launcher != nullptr) {
-        App().Launcher->Msg(text, MsgBox::OkOnly);
-    }
-}
-
 // ---------------------------------------------------------------------------
 // Screen commands
 
@@ -397,10 +391,7 @@ void clsModeGame::JumpTo(const QString& label) {
 }
 
 void clsModeGame::PlayBaseSE(const QString& key) {
-    const QString name = mVaro.GamemodeInfo().KeySection(QStringLiteral("Base")).KeyValue(key);
-    if (!name.isEmpty()) {
-        mVaro.Dov().PlaySE(name, 0);
-    }
+    PlayEffect(mVaro.GamemodeInfo().KeySection(QStringLiteral("Base")).KeyValue(key));
 }
 
 // ---------------------------------------------------------------------------

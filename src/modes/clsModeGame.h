@@ -61,7 +61,6 @@ private:
     void JumpTo(const QString& label);
     bool AtWait() const;
     void PlayBaseSE(const QString& key);
-    void ShowMessage(const QString& text);
 
     clsVaro& mVaro;
     BackLogView mLog;

@@ -457,7 +457,7 @@ void clsModeSaveLoad::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, con
         return;
     }
     if (command == clsGameView::kCmdSecondary) {
-        PlayBaseSE(mClickSE);
+        PlayEffect(mClickSE);
         ReturnToCaller();
         return;
     }
@@ -483,7 +483,7 @@ void clsModeSaveLoad::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, con
 void clsModeSaveLoad::PointAt(const RectPtr& rect) {
     const bool onSlot = rect != nullptr && rect->Enabled && IsSlotGroup(rect->TagName);
     if (onSlot) {
-        PlayBaseSE(mPointSE);
+        PlayEffect(mPointSE);
     }
     for (const RectPtr& other : mVaro.GameView().EvRects().NewEnum()) {
         if (other->Enabled && IsSlotGroup(other->TagName)) {
@@ -494,7 +494,7 @@ void clsModeSaveLoad::PointAt(const RectPtr& rect) {
 }
 
 void clsModeSaveLoad::PageClick(const RectPtr& rect) {
-    PlayBaseSE(mClickSE);
+    PlayEffect(mClickSE);
     const std::int32_t clickRow = stdHelpers::LeadingInteger(
         Section(QStringLiteral("Base")).KeyValue(QStringLiteral("PageButtonFlipNumOnClick")));
     for (const RectPtr& button : mPageButtons) {
@@ -506,7 +506,7 @@ void clsModeSaveLoad::PageClick(const RectPtr& rect) {
 }
 
 void clsModeSaveLoad::ReturnClick(const clsEventRect& rect) {
-    PlayBaseSE(mClickSE);
+    PlayEffect(mClickSE);
     ShowPressed(rect);
     ReturnToCaller();
 }
@@ -515,7 +515,7 @@ void clsModeSaveLoad::SaveClick(const clsEventRect& rect) {
     if (!mSaveAllowed || rect.Tag < 0 || rect.Tag >= SlotCount()) {
         return;
     }
-    PlayBaseSE(mClickSE);
+    PlayEffect(mClickSE);
     ShowPressed(rect);
     if (!Confirm(QStringLiteral("QuerySave"), QStringLiteral("QuerySaveMessage"))) {
         mVaro.Kest().Library().SetFilmProp(rect.FilmID, FilmProp::CellRow, kRowNormal);
@@ -536,7 +536,7 @@ void clsModeSaveLoad::LoadClick(const clsEventRect& rect) {
     if (rect.Tag < 0 || rect.Tag >= SlotCount()) {
         return;
     }
-    PlayBaseSE(mClickSE);
+    PlayEffect(mClickSE);
     ShowPressed(rect);
     if (!Confirm(QStringLiteral("QueryLoad"), QStringLiteral("QueryLoadMessage"))) {
         mVaro.Kest().Library().SetFilmProp(rect.FilmID, FilmProp::CellRow, kRowNormal);
@@ -598,18 +598,6 @@ bool clsModeSaveLoad::IsSlotGroup(const QString& tagName) {
 void clsModeSaveLoad::SetCellRow(const RectPtr& rect, std::int32_t row) {
     if (rect != nullptr && rect->FilmID != clsEventRect::NoFilm) {
         mVaro.Kest().Library().SetFilmProp(rect->FilmID, FilmProp::CellRow, row);
-    }
-}
-
-void clsModeSaveLoad::PlayBaseSE(const QString& name) {
-    if (!name.isEmpty()) {
-        mVaro.Dov().PlaySE(name, 0);
-    }
-}
-
-void clsModeSaveLoad::ShowMessage(const QString& text) const {
-    if (App().Launcher != nullptr) {
-        App().Launcher->Msg(text, MsgBox::OkOnly);
     }
 }
 

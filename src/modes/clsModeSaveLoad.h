@@ -94,8 +94,7 @@ private:
 
     static bool IsSlotGroup(const QString& tagName);
     void SetCellRow(const RectPtr& rect, std::int32_t row);
-    void PlayBaseSE(const QString& name);
-    void ShowMessage(const QString& text) const;
+
     void LogLayoutProblem(const QString& text) const;
 
     clsVaro& mVaro;

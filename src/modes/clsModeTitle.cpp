@@ -329,14 +329,5 @@ void clsModeTitle::ShowRowOnEnabled(std::int32_t row) {
 }
 
 void clsModeTitle::PlayBaseSE(const QString& key) {
-    const QString name = Value(kBaseSounds, key);
-    if (!name.isEmpty()) {
-        mVaro.Dov().PlaySE(name, 0);
-    }
-}
-
-void clsModeTitle::ShowMessage(const QString& text) {
-    if (App().Launcher != nullptr) {
-        App().Launcher->Msg(text, MsgBox::OkOnly);
-    }
+    PlayEffect(Value(kBaseSounds, key));
 }

@@ -58,7 +58,6 @@ private:
     void ShowRow(const clsEventRect& button, std::int32_t row);
     void ShowRowOnEnabled(std::int32_t row);
     void PlayBaseSE(const QString& key);
-    void ShowMessage(const QString& text);
 
     clsVaro& mVaro;
     std::unique_ptr<INIFile> mDocument;
