@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -35,7 +36,9 @@ const std::map<char, std::array<std::uint8_t, kGlyphHeight>>& glyphs() {
         {'C', {0x0E, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0E}},
         {'D', {0x1E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1E}},
         {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}},
+        {'F', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x10}},
         {'G', {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F}},
+        {'H', {0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
         {'I', {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}},
         {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
         {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}},
@@ -43,11 +46,13 @@ const std::map<char, std::array<std::uint8_t, kGlyphHeight>>& glyphs() {
         {'N', {0x11, 0x19, 0x15, 0x13, 0x11, 0x11, 0x11}},
         {'O', {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}},
         {'P', {0x1E, 0x11, 0x11, 0x1E, 0x10, 0x10, 0x10}},
+        {'R', {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}},
         {'S', {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E}},
         {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
         {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}},
         {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}},
         {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A}},
+        {'Y', {0x11, 0x11, 0x0A, 0x04, 0x04, 0x04, 0x04}},
     };
     return font;
 }
@@ -690,6 +695,95 @@ bool writeTitleSounds(const QDir& game) {
     return true;
 }
 
+// ---------------------------------------------------------------------------
+// Ending roll: its background, the credits and the effect picture
+
+constexpr int kCreditsHeight = 1200;
+constexpr int kEffectWidth = 96;
+constexpr int kEffectCells = 4;
+const QColor kEndingNight(15, 20, 45);
+
+// A plain night blue with a thin frame, so that the scrolling pictures stand out.
+QImage endingBackground() {
+    QImage image = filled(kScreenWidth, kScreenHeight, kEndingNight);
+    QPainter painter(&image);
+    painter.setPen(QPen(QColor(60, 70, 120), 4));
+    painter.drawRect(10, 10, kScreenWidth - 20, kScreenHeight - 20);
+    return image;
+}
+
+// The credits, 640 x 1200, transparent between the lines: a heading in gold
+// and its name in white, block after block, with a closing line at the bottom.
+QImage endingCredits() {
+    struct Block {
+        const char* heading;
+        const char* name;
+    };
+    constexpr std::array<Block, 6> kBlocks{{
+        {"SCENARIO", "AKI"},
+        {"PICTURES", "MIO"},
+        {"MUSIC", "REN"},
+        {"SOUND", "TEST STUDIO"},
+        {"PROGRAM", "VARO"},
+        {"TESTING", "EVERYONE"},
+    }};
+    QImage image = transparent(kScreenWidth, kCreditsHeight);
+    QPainter painter(&image);
+    const QColor gold(250, 210, 80);
+    drawCentredLabel(painter, "STAFF", QRect(0, 40, kScreenWidth, 60), 6, gold);
+    int top = 180;
+    for (const Block& block : kBlocks) {
+        drawCentredLabel(painter, block.heading, QRect(0, top, kScreenWidth, 30), 3, gold);
+        drawCentredLabel(painter, block.name, QRect(0, top + 40, kScreenWidth, 40), 4, Qt::white);
+        top += 150;
+    }
+    drawCentredLabel(painter, "THANK YOU FOR PLAYING", QRect(0, 1100, kScreenWidth, 60), 4,
+                     Qt::white);
+    return image;
+}
+
+// Four cells of 96 x 240 (half the screen high), one above the other, each a
+// star of its own colour on the night blue; each pass of the roll shows the next.
+QImage endingEffect() {
+    constexpr int kCellHeight = kScreenHeight / 2;
+    const std::array<QColor, kEffectCells> colours{QColor(250, 210, 80), QColor(120, 200, 250),
+                                                   QColor(250, 120, 160), QColor(150, 240, 130)};
+    QImage image = opaque(kEffectWidth, kCellHeight * kEffectCells, kEndingNight);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    for (int cell = 0; cell < kEffectCells; ++cell) {
+        const QPointF centre(kEffectWidth / 2.0, kCellHeight * cell + kCellHeight / 2.0);
+        QPolygonF star;
+        for (int point = 0; point < 10; ++point) {
+            const double radius = point % 2 == 0 ? 40.0 : 16.0;
+            const double angle = (point * 36.0 - 90.0) * 3.14159265358979 / 180.0;
+            star << centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+        }
+        painter.setBrush(colours[static_cast<size_t>(cell)]);
+        painter.drawPolygon(star);
+    }
+    return image;
+}
+
+bool writeEndingPictures(const QDir& game) {
+    const std::vector<Picture> ending{
+        {"end_back", endingBackground()},
+        {"end_credits", endingCredits()},
+        {"end_effect", endingEffect()},
+    };
+    const QString folder = game.filePath(QStringLiteral("image"));
+    QDir().mkpath(folder);
+    for (const Picture& picture : ending) {
+        const QString path =
+            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
+        if (!picture.image.save(path, "PNG")) {
+            return fail(path);
+        }
+    }
+    return true;
+}
+
 // Two seconds of 160 x 120 at 10 pictures a second, with a tone.
 bool writeMovie(const QDir& game) {
     const QString folder = game.filePath(QStringLiteral("movie"));
@@ -711,7 +805,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     return writePictures(game) && writeSaveLoadPictures(game) && writeSounds(game) &&
-                   writeMovie(game) && writeTitlePictures(game) && writeTitleSounds(game)
+                   writeMovie(game) && writeTitlePictures(game) && writeTitleSounds(game) &&
+                   writeEndingPictures(game)
                ? 0
                : 1;
 }

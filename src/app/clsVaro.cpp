@@ -21,6 +21,7 @@
 #include "dialogs/frmConfig.h"
 #include "media/clsDovDriver.h"
 #include "media/clsOskaDriver.h"
+#include "modes/clsModeEnding.h"
 #include "modes/clsModeGame.h"
 #include "modes/clsModeSaveLoad.h"
 #include "modes/clsModeTitle.h"
@@ -286,6 +287,9 @@ std::shared_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t mode) {
     }
     if (mode == kModeSaveLoad) {
         return std::make_shared<clsModeSaveLoad>(*this);
+    }
+    if (mode == kModeEnding) {
+        return std::make_shared<clsModeEnding>(*this);
     }
     return std::make_shared<clsModeBase>(*mGameView);
 }

@@ -153,13 +153,16 @@ bool clsInterpreter::StepNext() {
         if (!Execute(*line)) {
             return false;
         }
-        if (mStepLeft) {
-            // Another mode has taken over: the game's menus stay as it set them.
-            mHost.SetEventEnabled(true);
-            return true;
-        }
+        // Past the instruction even when another mode takes over: a scenario
+        // that the game mode goes on with afterwards (after the ending roll)
+        // continues with the next instruction.
         if (mAdvance) {
             ++mAddress;
+        }
+        if (mStepLeft) {
+            // The game's menus stay as the other mode set them.
+            mHost.SetEventEnabled(true);
+            return true;
         }
         if (mWaitMode == kRunning) {
             continue;

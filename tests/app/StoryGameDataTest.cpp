@@ -78,7 +78,8 @@ const NamedWords& namedWords() {
          {"wto", {1}},
          {"bto", {1}},
          {"mto", {1, 2}},
-         {"dam", {1}}},
+         {"dam", {1}},
+         {"playending", {2, 3, 4}}},
         {{"bgm", {1}}, {"se", {1}}, {"sel", {1}}},
         {{"go", {1}},
          {"call", {1}},
@@ -265,6 +266,7 @@ TEST_F(StoryGameDataTest, ScenariosAssembleAndUseOnlyTheGamesInstructionsAndLabe
     EXPECT_TRUE(leadsSomewhere(entry, nullptr)) << entry.toStdString();
     EXPECT_TRUE(leadsSomewhere(QStringLiteral("skip.start"), nullptr));
     EXPECT_TRUE(leadsSomewhere(QStringLiteral("slots.start"), nullptr));
+    EXPECT_TRUE(leadsSomewhere(QStringLiteral("ending.start"), nullptr));
 }
 
 TEST_F(StoryGameDataTest, EveryPictureOfTheScenariosAndLayoutsLoads) {
