@@ -20,6 +20,7 @@
 #include "media/clsDovDriver.h"
 #include "media/clsOskaDriver.h"
 #include "modes/clsModeGame.h"
+#include "modes/clsModeOmake.h"
 #include "modes/clsModeSaveLoad.h"
 #include "modes/clsModeTitle.h"
 #include "platform/Platform.h"
@@ -280,6 +281,9 @@ std::shared_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t mode) {
     }
     if (mode == kModeSaveLoad) {
         return std::make_shared<clsModeSaveLoad>(*this);
+    }
+    if (mode == kModeOmake) {
+        return std::make_shared<clsModeOmake>(*this);
     }
     return std::make_shared<clsModeBase>(*mGameView);
 }
