@@ -53,6 +53,12 @@ const std::map<char, std::array<std::uint8_t, kGlyphHeight>>& glyphs() {
         {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}},
         {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A}},
         {'Y', {0x11, 0x11, 0x0A, 0x04, 0x04, 0x04, 0x04}},
+        {'X', {0x11, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x11}},
+        {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}},
+        {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
+        {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}},
+        {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
+        {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
     };
     return font;
 }
@@ -784,6 +790,120 @@ bool writeEndingPictures(const QDir& game) {
     return true;
 }
 
+// Extras screen: background, sub-mode, page, return and music buttons (rows:
+// normal, marked), panels (rows: normal, marked), the two CG pictures and the
+// completion counters.
+
+QImage extrasBackground() {
+    QImage image = opaque(kScreenWidth, kScreenHeight, QColor(24, 36, 48));
+    QPainter painter(&image);
+    painter.fillRect(0, 0, kScreenWidth, 56, QColor(50, 70, 90));
+    painter.fillRect(0, 424, kScreenWidth, 56, QColor(50, 70, 90));
+    drawLabel(painter, "EXTRAS", QPoint(400, 18), 3, QColor(220, 230, 240));
+    return image;
+}
+
+// A panel of 200 x 150: the picture's colours with a frame, twice; the second
+// row has a yellow frame (marked).
+QImage extrasPanel(QColor sky, QColor ground, const char* label) {
+    QImage image = transparent(200, 300);
+    QPainter painter(&image);
+    for (int row = 0; row < 2; ++row) {
+        const int top = row * 150;
+        painter.fillRect(0, top, 200, 100, sky);
+        painter.fillRect(0, top + 100, 200, 50, ground);
+        painter.setPen(QPen(row == 0 ? QColor(200, 200, 200) : QColor(250, 210, 80), 4));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(2, top + 2, 196, 146));
+        drawCentredLabel(painter, label, QRect(0, top + 110, 200, 30), 2, Qt::white);
+    }
+    return image;
+}
+
+QImage cgPicture(QColor sky, QColor ground, QColor sun) {
+    QImage image = opaque(kScreenWidth, kScreenHeight, sky);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(sun);
+    painter.drawEllipse(QPoint(460, 250), 60, 60);
+    painter.fillRect(0, 300, kScreenWidth, 180, ground);
+    return image;
+}
+
+QImage percentCounter(const char* digits) {
+    QImage image = transparent(64, 24);
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), QColor(10, 10, 20));
+    drawCentredLabel(painter, digits, image.rect(), 2, QColor(250, 210, 80));
+    return image;
+}
+
+std::vector<Picture> extrasPictures() {
+    return {
+        {"omk_back", extrasBackground()},
+        {"omk_cg", button(96, 24, "CG")},
+        {"omk_rep", button(96, 24, "SCENE")},
+        {"omk_snd", button(96, 24, "MUSIC")},
+        {"omk_ret", button(96, 24, "RETURN")},
+        {"omk_page1", button(40, 24, "1")},
+        {"omk_page2", button(40, 24, "2")},
+        {"omk_sback", button(64, 24, "BACK")},
+        {"omk_splay", button(64, 24, "PLAY")},
+        {"omk_sstop", button(64, 24, "STOP")},
+        {"omk_snext", button(64, 24, "NEXT")},
+        {"omk_single", button(64, 24, "ONE")},
+        {"omk_all", button(64, 24, "ALL")},
+        {"omk_random", button(64, 24, "RAND")},
+        {"omk_null", extrasPanel(QColor(60, 60, 60), QColor(40, 40, 40), "LOCKED")},
+        {"omk_thumb_sunset", extrasPanel(QColor(240, 140, 60), QColor(90, 60, 40), "SUNSET")},
+        {"omk_thumb_night", extrasPanel(QColor(20, 20, 70), QColor(20, 50, 30), "NIGHT")},
+        {"omk_trk1", extrasPanel(QColor(60, 90, 160), QColor(30, 50, 90), "TRACK 1")},
+        {"omk_trk2", extrasPanel(QColor(60, 140, 90), QColor(30, 80, 50), "TRACK 2")},
+        {"omk_trk3", extrasPanel(QColor(140, 60, 120), QColor(80, 30, 70), "TRACK 3")},
+        {"cg_sunset", cgPicture(QColor(240, 140, 60), QColor(90, 60, 40), QColor(255, 220, 120))},
+        {"cg_night", cgPicture(QColor(20, 20, 70), QColor(20, 50, 30), QColor(230, 230, 200))},
+        {"omk_pct_000", percentCounter("0")},
+        {"omk_pct_050", percentCounter("50")},
+        {"omk_pct_100", percentCounter("100")},
+    };
+}
+
+bool writeExtrasPictures(const QDir& game) {
+    const QString folder = game.filePath(QStringLiteral("image"));
+    QDir().mkpath(folder);
+    for (const Picture& picture : extrasPictures()) {
+        const QString path =
+            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
+        if (!picture.image.save(path, "PNG")) {
+            return fail(path);
+        }
+    }
+    return true;
+}
+
+// Three short tracks of the music room; serial numbers apart from the others.
+bool writeExtrasSounds(const QDir& game) {
+    constexpr std::array<Tone, 3> kTracks{{
+        {"trk_one", 1000, 330.0},
+        {"trk_two", 1200, 392.0},
+        {"trk_three", 1400, 494.0},
+    }};
+    const QString folder = game.filePath(QStringLiteral("sound"));
+    QDir().mkpath(folder);
+    quint32 serial = 201;
+    for (const Tone& tone : kTracks) {
+        const QString path =
+            folder + QLatin1Char('/') + QLatin1String(tone.name) + QStringLiteral(".ogg");
+        const QByteArray ogg =
+            withFixedSerial(dovtest::toneOgg(tone.ms, kToneRate, 1, tone.hz), serial++);
+        if (ogg.isEmpty() || !writeFile(path, ogg)) {
+            return fail(path);
+        }
+    }
+    return true;
+}
+
 // Two seconds of 160 x 120 at 10 pictures a second, with a tone.
 bool writeMovie(const QDir& game) {
     const QString folder = game.filePath(QStringLiteral("movie"));
@@ -806,7 +926,7 @@ int main(int argc, char** argv) {
     }
     return writePictures(game) && writeSaveLoadPictures(game) && writeSounds(game) &&
                    writeMovie(game) && writeTitlePictures(game) && writeTitleSounds(game) &&
-                   writeEndingPictures(game)
+                   writeEndingPictures(game) && writeExtrasPictures(game) && writeExtrasSounds(game)
                ? 0
                : 1;
 }

@@ -23,6 +23,7 @@
 #include "media/clsOskaDriver.h"
 #include "modes/clsModeEnding.h"
 #include "modes/clsModeGame.h"
+#include "modes/clsModeOmake.h"
 #include "modes/clsModeSaveLoad.h"
 #include "modes/clsModeTitle.h"
 #include "platform/Platform.h"
@@ -290,6 +291,9 @@ std::shared_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t mode) {
     }
     if (mode == kModeEnding) {
         return std::make_shared<clsModeEnding>(*this);
+    }
+    if (mode == kModeOmake) {
+        return std::make_shared<clsModeOmake>(*this);
     }
     return std::make_shared<clsModeBase>(*mGameView);
 }

@@ -65,7 +65,8 @@ protected:
         copyGame(QStringLiteral("story"));
         writeDocument(QStringLiteral("scenario/savetest.txt"), QString::fromUtf8(kScene));
         QString info = document(QStringLiteral("SystemInfo.ini"));
-        info += QStringLiteral("\r\n[shared]\r\nclearflag=0\r\n");
+        // A shared variable of the scene, beside the game's own.
+        info.replace(QStringLiteral("[shared]\r\n"), QStringLiteral("[shared]\r\nclearflag=0\r\n"));
         writeDocument(QStringLiteral("SystemInfo.ini"), info);
         startAt(QStringLiteral("savetest.start"));
     }
