@@ -198,9 +198,3 @@ std::uint32_t clsModeEnding::Now() const {
     return App().platform != nullptr ? static_cast<std::uint32_t>(App().platform->clock().now())
                                      : 0U;
 }
-
-void clsModeEnding::ShowMessage(const QString& text) {
-    if (App().Launcher != nullptr) {
-        App().Launcher->Msg(text, MsgBox::OkOnly);
-    }
-}

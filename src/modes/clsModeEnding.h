@@ -49,7 +49,6 @@ private:
     void Tick();
     void FinishRoll();
     std::uint32_t Now() const;
-    void ShowMessage(const QString& text);
 
     clsVaro& mVaro;
     KestLibrary::ActionId mEffectAction = KestLibrary::kNoAction;

@@ -447,13 +447,13 @@ void clsModeOmake::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, const 
 void clsModeOmake::Dispatch(std::int32_t /*command*/, const RectPtr& rect) {
     const QString& group = rect->TagName;
     if (group == kReturnGroup) {
-        PlaySE(mClickSE);
+        PlayEffect(mClickSE);
         ReturnToTitle();
     } else if (group == kModeGroup) {
-        PlaySE(mClickSE);
+        PlayEffect(mClickSE);
         OpenSubMode(rect->Tag, 0);
     } else if (group == kPageGroup) {
-        PlaySE(mClickSE);
+        PlayEffect(mClickSE);
         ShowPage(rect->Tag);
     } else if (group == kPanelGroup) {
         if (mSubMode == kSubCG) {
@@ -481,7 +481,7 @@ void clsModeOmake::NoRectClick(std::int32_t command) {
             mVaro.Dov().StopMovie();
             EndViewing();
         } else {
-            PlaySE(mClickSE);
+            PlayEffect(mClickSE);
             ReturnToTitle();
         }
     } else if (command == clsGameView::kCmdPointer) {
@@ -505,7 +505,7 @@ void clsModeOmake::PointAt(const RectPtr& rect) {
         MarkGroup(kPanelGroup, -1);
     }
     if (rect != nullptr && rect->Enabled && rect->TagName != kPercentGroup) {
-        PlaySE(mPointSE);
+        PlayEffect(mPointSE);
         SetRow(rect, kRowMarked);
     }
     mVaro.Kest().EXEQ();
@@ -518,7 +518,7 @@ void clsModeOmake::ReturnToTitle() {
 // Back, play and next step from the playing record, or from the last one
 // chosen; before any was chosen they start at the first.
 void clsModeOmake::MusicCommand(std::int32_t tag) {
-    PlaySE(mClickSE);
+    PlayEffect(mClickSE);
     if (tag == 2) {
         StopMusic();
         return;
@@ -547,7 +547,7 @@ void clsModeOmake::SetPlayMode(std::int32_t mode) {
     if (mode < kPlaySingle || mode > kPlayRandom) {
         return;
     }
-    PlaySE(mClickSE);
+    PlayEffect(mClickSE);
     mPlayMode = mode;
     MarkGroup(kPlayModeGroup, mode);
     mVaro.Kest().EXEQ();
@@ -630,7 +630,7 @@ void clsModeOmake::ExecuteScene(const RectPtr& rect) {
     if (!rect->Enabled || rect->Text3.isEmpty()) {
         return;
     }
-    PlaySE(mClickSE);
+    PlayEffect(mClickSE);
     SharedData& shared = mVaro.Shared();
     shared.SetReplayReturn(true);
     shared.SetReplayPage(mPage);
@@ -643,7 +643,7 @@ void clsModeOmake::ExecuteScene(const RectPtr& rect) {
 void clsModeOmake::ExecuteSound(const RectPtr& rect) {
     for (const MusicRecord& record : mMusic) {
         if (record.page == mPage && record.panel == rect->Tag) {
-            PlaySE(mClickSE);
+            PlayEffect(mClickSE);
             PlayRecord(record.number);
             return;
         }
@@ -754,17 +754,5 @@ std::int32_t clsModeOmake::RandomRecord() {
 void clsModeOmake::SetRow(const RectPtr& rect, std::int32_t row) {
     if (rect->FilmID != clsEventRect::NoFilm) {
         mVaro.Kest().Library().SetFilmProp(rect->FilmID, KestLibrary::FilmProp::CellRow, row);
-    }
-}
-
-void clsModeOmake::PlaySE(const QString& name) {
-    if (!name.isEmpty()) {
-        mVaro.Dov().PlaySE(name, 0);
-    }
-}
-
-void clsModeOmake::ShowMessage(const QString& text) {
-    if (App().Launcher != nullptr) {
-        App().Launcher->Msg(text, MsgBox::OkOnly);
     }
 }

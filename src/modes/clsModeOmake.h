@@ -114,8 +114,6 @@ private:
     std::int32_t RandomRecord();
 
     void SetRow(const RectPtr& rect, std::int32_t row);
-    void PlaySE(const QString& name);
-    void ShowMessage(const QString& text);
 
     clsVaro& mVaro;
     std::unique_ptr<INIFile> mDocument;
