@@ -1,5 +1,6 @@
 #include "modes/clsModeOmake.h"
 
+#include "DovTestMedia.h"
 #include "GameModeFixture.h"
 #include "data/SharedData.h"
 #include "media/clsDovDriver.h"
@@ -439,4 +440,37 @@ TEST_F(clsModeOmakeTest, PollingStopsWithTheSubModeAndNeverDrivesTheViewing) {
     EXPECT_EQ(omake()->ViewingStep(), 1);
     EXPECT_EQ(kest().BGName(), QStringLiteral("cg_a"));
     EXPECT_EQ(tracksPlayed(), QStringList{QStringLiteral("trk_a")});
+}
+
+// A gallery whose first picture is shown as a five-second movie.
+class clsModeOmakeMovieTest : public clsModeOmakeTest {
+protected:
+    void SetUp() override {
+        clsModeOmakeTest::SetUp();
+        ASSERT_TRUE(dovtest::writeMovie(dir.file(QStringLiteral("clip.avi")), 50, 10, 64, 48, 0));
+    }
+    QString Layout() const override {
+        QString layout = kLayout;
+        layout.replace(QStringLiteral("cmd01_01_01=cg_a,bg,cg_a"),
+                       QStringLiteral("cmd01_01_01=cg_a,movie,clip.avi"));
+        return layout;
+    }
+};
+
+TEST_F(clsModeOmakeMovieTest, AMovieStepPlaysClicksWaitForItAndTheViewingGoesOnAfterIt) {
+    seeCG(QStringLiteral("cg_a"));
+    openExtras();
+    click(panel(0));
+    ASSERT_TRUE(varo().Dov().IsPlayingMovie());
+    EXPECT_EQ(omake()->ViewingStep(), 1);
+    // A click while the movie plays does not cut it short.
+    click();
+    pumpFor(1000);
+    EXPECT_TRUE(varo().Dov().IsPlayingMovie());
+    EXPECT_EQ(omake()->ViewingStep(), 1);
+    // When it has ended the viewing goes on by itself to the next step.
+    pumpFor(6000);
+    EXPECT_FALSE(varo().Dov().IsPlayingMovie());
+    EXPECT_EQ(omake()->ViewingStep(), 2);
+    EXPECT_EQ(kest().BGName(), QStringLiteral("cg_b"));
 }
