@@ -39,12 +39,27 @@ namespace {
 
 constexpr std::int32_t kDefaultScreenWidth = 640;
 constexpr std::int32_t kDefaultScreenHeight = 480;
+// A music fade longer than a minute, or more quick slots than a hundred, is damaged data.
+constexpr std::int32_t kMaxBGMFadeMs = 60000;
+constexpr std::int32_t kMaxQuickSlots = 100;
 constexpr std::int32_t kSubModeQuickLoad = 7;
 constexpr std::int32_t kQuickFadeMs = 200;
 constexpr std::int32_t kFadeEffect = 1;
 
 QString GameValue(INIFile& systemInfo, const QString& key) {
     return systemInfo.KeySection(QStringLiteral("Game")).KeyValue(key);
+}
+
+// A number of the game's data held to what the engine can use, logged when held.
+std::int32_t HeldGameNumber(INIFile& systemInfo, const QString& key, std::int32_t low,
+                            std::int32_t high) {
+    const std::int32_t value = stdHelpers::LeadingInteger(GameValue(systemInfo, key));
+    const std::int32_t held = std::clamp(value, low, high);
+    if (held != value) {
+        App().PutLog(key + QStringLiteral(" ") + QString::number(value) +
+                     QStringLiteral(" held to ") + QString::number(held));
+    }
+    return held;
 }
 
 void ShowMessage(const QString& message) {
@@ -93,7 +108,7 @@ clsVaro::clsVaro()
         if (value.isEmpty()) {
             return std::nullopt;
         }
-        return stdHelpers::LeadingInteger(value);
+        return HeldGameNumber(*mSystemInfo, QStringLiteral("BGMFadeTime"), 0, kMaxBGMFadeMs);
     };
     hooks.archive = [this] { return mOska.get(); };
     hooks.deactivateSense = [this] { return mGameView->IsDeactivateSense(); };
@@ -197,7 +212,13 @@ void clsVaro::ProbeFullScreen() {
 
 bool clsVaro::StartScreen() {
     const QSize screen(App().ScreenSizeX, App().ScreenSizeY);
-    if (!mKest->Init(screen, mGamemodeInfo.get())) {
+    // A screen the compositor cannot hold is refused here, not shown broken.
+    const bool usable =
+        screen.width() > 0 && screen.height() > 0 &&
+        screen.width() <= KestLibrary::kMaxSurfaceSide &&
+        screen.height() <= KestLibrary::kMaxSurfaceSide &&
+        static_cast<qint64>(screen.width()) * screen.height() <= KestLibrary::kMaxSurfacePixels;
+    if (!usable || !mKest->Init(screen, mGamemodeInfo.get())) {
         ShowMessage(QStringLiteral("スクリーンエンジンの初期化に失敗しました。"));
         return false;
     }
@@ -420,7 +441,8 @@ void clsVaro::QuickSave(bool interactive) {
     const std::int32_t page =
         stdHelpers::LeadingInteger(GameValue(*mSystemInfo, QStringLiteral("QSavePageNum")));
     const std::int32_t count =
-        stdHelpers::LeadingInteger(GameValue(*mSystemInfo, QStringLiteral("QSaveSlotCount")));
+        HeldGameNumber(*mSystemInfo, QStringLiteral("QSaveSlotCount"),
+                       std::numeric_limits<std::int32_t>::min(), kMaxQuickSlots);
     if (count <= 0) {
         ShowMessage(QStringLiteral("クイックセーブスロット数が不正です"));
         return;

@@ -1,5 +1,7 @@
 #include "scenario/clsInterpreter.h"
 
+#include <cmath>
+
 #include "app/AppState.h"
 #include "app/stdHelpers.h"
 #include "data/INIFile.h"
@@ -384,8 +386,11 @@ void clsInterpreter::LoadStatus() {
     mDecoded.clear();
     INISection& status = mSaveData.IntprtStatus();
     GoLabel(status.KeyValue(QStringLiteral("Address")));
-    mWaitMode = static_cast<qint32>(
-        ValueResolver::NumericPrefix(status.KeyValue(QStringLiteral("WaitMode"))));
+    // A damaged number beyond any wait mode must not overflow the conversion.
+    const double waitMode =
+        ValueResolver::NumericPrefix(status.KeyValue(QStringLiteral("WaitMode")));
+    mWaitMode =
+        std::fabs(waitMode) < kClickWait * 1000.0 ? static_cast<qint32>(waitMode) : kClickWait;
     if (mWaitMode != kClickWait && mWaitMode != kChoiceWait && mWaitMode != kButtonWait) {
         mWaitMode = kClickWait;
     }

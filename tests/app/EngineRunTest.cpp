@@ -99,6 +99,34 @@ TEST_F(EngineRun, ScreenSizeDefaultsTo640By480AndFollowsTheGame) {
     EXPECT_EQ(QImage(dir.file("shots/large.png")).size(), QSize(800, 600));
 }
 
+TEST_F(EngineRun, AScreenSizeTheCompositorCannotHoldStopsTheStart) {
+    for (const char* size : {"ScreenSizeX=-640", "ScreenSizeY=-1", "ScreenSizeX=100000"}) {
+        SCOPED_TRACE(size);
+        QDir(dir.file("game")).removeRecursively();
+        copyGame();
+        writeDocument("SystemInfo.ini", document("SystemInfo.ini")
+                                            .remove("ScreenSizeX=640\r\n")
+                                            .remove("ScreenSizeY=480\r\n")
+                                            .replace("[Game]", QStringLiteral("[Game]\n") + size));
+        play(1);
+        EXPECT_EQ(events().filter("msgbox"),
+                  QStringList{"msgbox \"スクリーンエンジンの初期化に失敗しました。\" -> ok"});
+        EXPECT_EQ(count("mode 1 1"), 0);
+    }
+}
+
+TEST_F(EngineRun, QuickSlotsAndMusicFadesFromDamagedDataAreHeld) {
+    copyGame();
+    writeDocument("SystemInfo.ini", document("SystemInfo.ini")
+                                        .replace("QSaveSlotCount=3", "QSaveSlotCount=2000000000")
+                                        .replace("BGMFadeTime=500", "BGMFadeTime=999999999"));
+    play(0, "wait 1100\nmenu file!qsave\nwait 100\n");
+    EXPECT_EQ(count("log QSaveSlotCount 2000000000 held to 100"), 1)
+        << trace.join(u'\n').toStdString();
+    EXPECT_EQ(count("log BGMFadeTime 999999999 held to 60000"), 1);
+    EXPECT_TRUE(dir.exists("game/savedata/sd99-00.ini"));
+}
+
 TEST_F(EngineRun, TitleSkipStartsTheGameInAnyLetterCase) {
     copyGame();
     dir.write("game/debug.ini", "[debug]\r\nTitleSkip=TRUE\r\n");
