@@ -1,5 +1,6 @@
 #include "app/stdHelpers.h"
 
+#include "app/AppState.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"
 
@@ -11,9 +12,19 @@ bool FileExists(const QString& path) {
     return !path.isEmpty() && FileIo::isFile(path);
 }
 
+std::optional<QByteArray> ReadDocumentBytes(const QString& path) {
+    const qint64 size = FileIo::size(path);
+    if (size > kMaxDocumentBytes) {
+        App().PutLog(QStringLiteral("File too large for a document (") + QString::number(size) +
+                     QStringLiteral(" bytes), not read: ") + path);
+        return std::nullopt;
+    }
+    return FileIo::readAll(path);
+}
+
 bool ReadTextFile(const QString& path, QString& text) {
     text.clear();
-    const auto bytes = FileIo::readAll(path);
+    const auto bytes = ReadDocumentBytes(path);
     if (!bytes) {
         return false;
     }

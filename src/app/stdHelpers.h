@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <optional>
 
 // Text and file helpers used by every part of the engine.
 namespace stdHelpers {
@@ -13,6 +15,11 @@ bool FileExists(const QString& path);
 
 // Reads a whole plain text file (CP932, or UTF-8 after a byte-order mark).
 // A missing or unreadable file gives false and "".
+// Documents (settings, saves, INI and scenario files) are far below this size;
+// a larger file is damaged or not a document, and is not read.
+constexpr qint64 kMaxDocumentBytes = 64LL * 1024 * 1024;
+// The bytes of a document file; nothing (logged) when it is larger than any real one.
+std::optional<QByteArray> ReadDocumentBytes(const QString& path);
 bool ReadTextFile(const QString& path, QString& text);
 
 // Writes the text in CP932, replacing the file durably. True on success.

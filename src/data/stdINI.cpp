@@ -13,9 +13,11 @@ namespace stdINI {
 
 namespace {
 
+constexpr int kMaxRescuedCopies = 99;
+
 bool readScrambled(const QString& path, QString& text) {
     text.clear();
-    const auto bytes = FileIo::readAll(path);
+    const auto bytes = stdHelpers::ReadDocumentBytes(path);
     if (!bytes) {
         return false;
     }
@@ -71,9 +73,22 @@ bool SaveINIFile(const INIFile& document, const QString& path) {
 }
 
 bool SetAsideDamaged(const QString& path, const QString& what) {
-    const QString aside = path + QStringLiteral(".damaged");
-    const auto bytes = FileIo::readAll(path);
-    if (!bytes || !FileIo::writeDurable(aside, *bytes)) {
+    // Every rescued copy is kept: a later damage never overwrites an earlier one.
+    QString aside = path + QStringLiteral(".damaged");
+    for (int copy = 2; FileIo::isFile(aside) && copy <= kMaxRescuedCopies; ++copy) {
+        aside = path + QStringLiteral(".damaged.") + QString::number(copy);
+    }
+    bool kept = false;
+    if (!FileIo::isFile(aside)) {
+        // A file too large to be read whole is moved aside instead of copied.
+        if (FileIo::size(path) > stdHelpers::kMaxDocumentBytes) {
+            kept = FileIo::rename(path, aside);
+        } else {
+            const auto bytes = FileIo::readAll(path);
+            kept = bytes && FileIo::writeDurable(aside, *bytes);
+        }
+    }
+    if (!kept) {
         App().PutLog(what + QStringLiteral(" cannot be read nor kept aside; left as it is: ") +
                      path);
         return false;

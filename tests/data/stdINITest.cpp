@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/ArchiveStartup.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
+#include "app/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/Scrambler.h"
 #include "data/stdINI.h"
@@ -118,4 +122,35 @@ TEST_F(stdINITest, ADamagedArchivedDocumentIsLoggedAndAbsent) {
     useArchives();
     EXPECT_EQ(stdINI::LoadINIByKey("SystemInfo"), nullptr);
     EXPECT_TRUE(logText().contains("SystemInfo")) << logText().toStdString();
+}
+
+TEST_F(stdINITest, EveryRescuedCopyOfADamagedFileIsKept) {
+    const QString path = dir.file("config.ini");
+    dir.write("config.ini", "first damage");
+    ASSERT_TRUE(stdINI::SetAsideDamaged(path, "Settings file"));
+    dir.write("config.ini", "second damage");
+    ASSERT_TRUE(stdINI::SetAsideDamaged(path, "Settings file"));
+    EXPECT_EQ(dir.read("config.ini.damaged"), QByteArray("first damage"));
+    EXPECT_EQ(dir.read("config.ini.damaged.2"), QByteArray("second damage"));
+}
+
+TEST_F(stdINITest, AFileFarBeyondAnyDocumentIsNotReadAndIsMovedAsideWhole) {
+    const QString path = dir.file("sd00.ini");
+    {
+        QFile huge(path);
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize(stdHelpers::kMaxDocumentBytes + 1));
+    }
+    for (const bool scrambled : {true, false}) {
+        App().INIEncript = scrambled;
+        INIFile doc;
+        EXPECT_FALSE(stdINI::LoadINIFile(doc, path));
+        QString text;
+        EXPECT_FALSE(stdHelpers::ReadTextFile(path, text));
+    }
+    App().INIEncript = true;
+    EXPECT_TRUE(logText().contains("File too large for a document"));
+    ASSERT_TRUE(stdINI::SetAsideDamaged(path, "Shared data file"));
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(QFileInfo(dir.file("sd00.ini.damaged")).size(), stdHelpers::kMaxDocumentBytes + 1);
 }
