@@ -1,6 +1,7 @@
 #include "platform/os/InstanceLock.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -78,4 +79,28 @@ TEST(InstanceLockTest, TheLockOfAProcessThatDiedDoesNotBlock) {
     stale.close();
     InstanceLock lock(game.path());
     EXPECT_TRUE(lock.tryLock());
+}
+
+TEST(InstanceLockFolder, ALinkPlantedInTheSharedTemporaryFolderIsRefused) {
+    TempFolder temp;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    const QString shared = temp.file(QStringLiteral("varo-locks-") + QString::number(getuid()));
+    EXPECT_EQ(InstanceLock::LockFolder(), shared);  // made here and private
+
+    QDir(shared).removeRecursively();
+    QDir().mkpath(temp.file("elsewhere"));
+    ASSERT_TRUE(QFile::link(temp.file("elsewhere"), shared));
+    const QString folder = InstanceLock::LockFolder();
+    EXPECT_NE(folder, shared);
+    EXPECT_FALSE(QFileInfo(folder).isSymLink());
+    InstanceLock lock(temp.file("game"));
+    EXPECT_TRUE(lock.tryLock());
+    EXPECT_TRUE(QDir(temp.file("elsewhere")).isEmpty());
+    lock.unlock();
+    if (savedTmp.isNull()) {
+        qunsetenv("TMPDIR");
+    } else {
+        qputenv("TMPDIR", savedTmp);
+    }
 }

@@ -5,7 +5,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
+#include <QStandardPaths>
 
 namespace {
 
@@ -46,14 +48,26 @@ QString InstanceLock::LockFileName(const QString& gameDir) {
 }
 
 // One folder per user, whatever the session's runtime folder is, so that a
-// windowed and a headless start of the same game see each other's lock.
+// windowed and a headless start of the same game see each other's lock. A
+// folder of that name that someone else made (or a link planted there) is
+// refused: the user's private runtime folder takes its place.
 QString InstanceLock::LockFolder() {
-    const QString folder =
+    const QString shared =
         QDir::tempPath() + QStringLiteral("/varo-locks-") + QString::number(getuid());
-    if (QDir().mkpath(folder)) {
+    if (QDir().mkpath(shared) && IsPrivateFolder(shared)) {
         QFile::setPermissions(
-            folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        return folder;
+            shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return shared;
     }
-    return QDir::tempPath();
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+                            QStringLiteral("/varo-locks");
+    if (QDir().mkpath(runtime) && IsPrivateFolder(runtime)) {
+        return runtime;
+    }
+    return QDir::homePath();
+}
+
+bool InstanceLock::IsPrivateFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    return info.isDir() && !info.isSymLink() && info.ownerId() == getuid();
 }

@@ -24,6 +24,8 @@ public:
     static QString LockFileName(const QString& gameDir);
     // The folder the lock files live in.
     static QString LockFolder();
+    // A real folder (not a link) that belongs to this user.
+    static bool IsPrivateFolder(const QString& folder);
 
 private:
     std::unique_ptr<QLockFile> file_;
