@@ -110,7 +110,17 @@ bool Configuration::Save() {
     if (current_ == nullptr || !mayWriteFile_) {
         return false;
     }
-    return stdINI::SaveINIFile(document_);
+    if (stdINI::SaveINIFile(document_, FilePath())) {
+        return true;
+    }
+    App().PutLog(QStringLiteral("The settings file cannot be written: ") + FilePath());
+    // Told once: the settings still apply until the game ends.
+    if (!toldUnwritable_) {
+        toldUnwritable_ = true;
+        ShowMsg(QStringLiteral("設定を保存できません。変更はゲームを終えると失われます。\n") +
+                FilePath());
+    }
+    return false;
 }
 
 // ---- fonts

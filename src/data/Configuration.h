@@ -118,6 +118,7 @@ private:
     bool defaultMode_ = false;
     // False while a damaged config.ini could not be kept aside: it is not overwritten.
     bool mayWriteFile_ = true;
+    bool toldUnwritable_ = false;  // the player knows the settings are not kept
     QStringList fonts_;
     QString invalidFontText_;
     QHash<QString, int> characterEntries_;  // case-folded identifier -> entry

@@ -320,3 +320,16 @@ TEST_F(ConfigurationTest, FontListLeavesOutVerticalAndExcludedFonts) {
     EXPECT_GE(cfg->GetFontIndex("IPAGothic"), 0);
     EXPECT_EQ(cfg->GetFontIndex("IPAPGothic"), -1);
 }
+
+TEST_F(ConfigurationTest, SettingsThatCannotBeWrittenAreToldOnceAndStillApply) {
+    dir.write("blocker", "not a folder");
+    App().SaveDir = dir.file("blocker/save");
+    auto cfg = initialised();
+    cfg->SetLongVal("TextSpeed", 4);
+    EXPECT_FALSE(cfg->Save());
+    EXPECT_EQ(cfg->LongVal("TextSpeed"), 4);
+    const QStringList boxes = traced("msgbox");
+    ASSERT_EQ(boxes.size(), 1) << boxes.join(u'\n').toStdString();
+    EXPECT_TRUE(boxes.first().startsWith("\"設定を保存できません。"));
+    EXPECT_GE(traced("log").filter("The settings file cannot be written").size(), 2);
+}
