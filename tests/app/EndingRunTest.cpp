@@ -18,10 +18,7 @@ class EndingRun : public EngineRun {
 protected:
     void SetUp() override {
         copyGame(QStringLiteral("story"));
-        QString debug = document(QStringLiteral("debug.ini"));
-        debug.replace(QStringLiteral("EntryPoint=\r\n"),
-                      QStringLiteral("EntryPoint=ending.start\r\n"));
-        writeDocument(QStringLiteral("debug.ini"), debug);
+        startAt(QStringLiteral("ending.start"));
     }
 
     // Virtual time of the first trace event that starts with `prefix`; -1 if none.
@@ -33,7 +30,6 @@ protected:
         }
         return -1;
     }
-    QImage shot(const QString& name) const { return QImage(dir.file("shots/" + name + ".png")); }
     static int pinkPixels(const QImage& image, const QRect& area) {
         int count = 0;
         for (int y = area.top(); y <= area.bottom(); ++y) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QStringList>
 
 #include "TestSupport.h"
@@ -30,6 +31,16 @@ protected:
         dir.write("game/" + name, Cp932Codec::encode(text));
     }
     QString document(const QString& name) { return Cp932Codec::decode(dir.read("game/" + name)); }
+    // Starts the game at another label: the EntryPoint of the game's debug.ini.
+    void startAt(const QString& label) {
+        QString debug = document(QStringLiteral("debug.ini"));
+        const qsizetype at = debug.indexOf(QStringLiteral("\nEntryPoint=")) + 1;
+        const qsizetype end = debug.indexOf(QStringLiteral("\r\n"), at);
+        debug.replace(at, end - at, QStringLiteral("EntryPoint=") + label);
+        writeDocument(QStringLiteral("debug.ini"), debug);
+    }
+    // The picture that `shot NAME` of the last run wrote.
+    QImage shot(const QString& name) const { return QImage(dir.file("shots/" + name + ".png")); }
     // Plays with the input script; the trace lines.
     QStringList play(int exitCode, const QString& input = QString()) {
         dir.write("input.txt", input.toUtf8());

@@ -24,13 +24,6 @@ class GameModeRun : public EngineRun {
 protected:
     void SetUp() override { copyGame(QStringLiteral("story")); }
 
-    // Starts at another label of the game (debug.ini's EntryPoint).
-    void startAt(const QString& label) {
-        QString debug = document(QStringLiteral("debug.ini"));
-        debug.replace(QStringLiteral("EntryPoint=\r\n"),
-                      QStringLiteral("EntryPoint=") + label + QStringLiteral("\r\n"));
-        writeDocument(QStringLiteral("debug.ini"), debug);
-    }
     void setConfig(const QString& key, const QString& value) {
         QString info = document(QStringLiteral("SystemInfo.ini"));
         const qsizetype at = info.indexOf(key + QLatin1Char('='));
@@ -61,7 +54,6 @@ protected:
         }
         return lines;
     }
-    QImage shot(const QString& name) const { return QImage(dir.file("shots/" + name + ".png")); }
     QString traceText() const { return trace.join(u'\n'); }
 
     // Clicks through the opening to the shown choice (eight click waits).

@@ -26,21 +26,18 @@ protected:
 
     // First run: the extras scenario shows the sunset and opens the extras.
     void playTheUnlockingScene() {
-        QString debug = document(QStringLiteral("debug.ini"));
-        debug.replace(QStringLiteral("EntryPoint=\r\n"),
-                      QStringLiteral("EntryPoint=extras.start\r\n"));
-        writeDocument(QStringLiteral("debug.ini"), debug);
+        startAt(QStringLiteral("extras.start"));
         play(0, QStringLiteral("wait 2000\nclick 320 240\nwait 2000\nquit\n"));
         // With the title skipped, the title is the game again.
         ASSERT_EQ(events().filter(QStringLiteral("restarttitle")).size(), 1) << traceText();
         // The next run starts at the title.
-        debug.remove(QStringLiteral("TitleSkip=True\r\n"));
-        writeDocument(QStringLiteral("debug.ini"), debug);
+        writeDocument(
+            QStringLiteral("debug.ini"),
+            document(QStringLiteral("debug.ini")).remove(QStringLiteral("TitleSkip=True\r\n")));
     }
     static QString toExtras() {
         return QStringLiteral("wait %1\nclick %2\nwait 1500\n").arg(kMenuShownMs).arg(kBonus);
     }
-    QImage shot(const QString& name) const { return QImage(dir.file("shots/" + name + ".png")); }
     std::string traceText() const { return trace.join(u'\n').toStdString(); }
     QStringList tracks() const {
         QStringList names;

@@ -38,12 +38,8 @@ class SaveLoadRun : public EngineRun {
 protected:
     void SetUp() override {
         copyGame(QStringLiteral("story"));
-        QString debug = document(QStringLiteral("debug.ini"));
-        debug.replace(QStringLiteral("EntryPoint=\r\n"),
-                      QStringLiteral("EntryPoint=slots.start\r\n"));
-        writeDocument(QStringLiteral("debug.ini"), debug);
+        startAt(QStringLiteral("slots.start"));
     }
-    QImage shot(const QString& name) const { return QImage(dir.file("shots/" + name + ".png")); }
     bool saved(const QString& slotName) const {
         return QFileInfo::exists(dir.file("game/savedata/" + slotName + ".ini")) &&
                QFileInfo::exists(dir.file("game/savedata/" + slotName + ".bmp"));

@@ -70,14 +70,6 @@ protected:
         writeDocument(QStringLiteral("SystemInfo.ini"), info);
         startAt(QStringLiteral("savetest.start"));
     }
-    void startAt(const QString& label) {
-        QString debug = document(QStringLiteral("debug.ini"));
-        const qsizetype at = debug.indexOf(QStringLiteral("\nEntryPoint=")) + 1;
-        const qsizetype end = debug.indexOf(QStringLiteral("\r\n"), at);
-        debug.replace(at, end - at, QStringLiteral("EntryPoint=") + label);
-        writeDocument(QStringLiteral("debug.ini"), debug);
-    }
-    QImage shot(const QString& name) const { return QImage(dir.file("shots/" + name + ".png")); }
     // Executed instructions and sound events after the given event, up to the next mode change.
     QStringList after(const QString& event) const {
         const QStringList all = events();

@@ -31,7 +31,6 @@ protected:
     }
 
     static QString toMenu() { return QStringLiteral("wait %1\n").arg(kMenuShownMs); }
-    QImage shot(const QString& name) const { return QImage(dir.file("shots/" + name + ".png")); }
     std::string traceText() const { return trace.join(u'\n').toStdString(); }
 
     // Virtual time of the first event matching the pattern, -1 when none.
