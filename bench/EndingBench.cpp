@@ -4,6 +4,8 @@
 // counter start_only_s is a run of the same game that stops before the roll.
 #include <benchmark/benchmark.h>
 
+#include "CopyFolder.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -17,19 +19,6 @@ namespace {
 
 constexpr int kRunTimeoutMs = 120000;
 
-bool copyGame(const QString& from, const QString& to) {
-    QDir source(from);
-    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QString target = to + QLatin1Char('/') + source.relativeFilePath(path);
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(path, target)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0;
@@ -37,7 +26,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 
 // The story game starting at its ending scenario (the title is skipped).
 bool prepareGame(const QString& game) {
-    return copyGame(QStringLiteral(VARO_SOURCE_DIR "/tests/games/story"), game) &&
+    return CopyFolder(QStringLiteral(VARO_SOURCE_DIR "/tests/games/story"), game) &&
            writeFile(game + QStringLiteral("/debug.ini"),
                      "[debug]\r\nTitleSkip=True\r\nScenarioFileMode=True\r\nCGFileMode=True\r\n"
                      "SoundFileMode=True\r\nEntryPoint=ending.start\r\n");

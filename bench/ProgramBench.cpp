@@ -1,7 +1,9 @@
 // The whole varo program in a real X window: time from process start to the
 // first presented game picture, memory after start and CPU use while idle.
 #include <benchmark/benchmark.h>
+
 #include <unistd.h>
+#include "CopyFolder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -52,19 +54,6 @@ private:
     XvfbServer server_;
     QString name_;
 };
-
-bool copyFolder(const QString& from, const QString& to) {
-    QDir source(from);
-    QDirIterator files(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QString target = to + QLatin1Char('/') + source.relativeFilePath(path);
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(path, target)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::optional<qint64> firstFrameTime(const QString& path) {
     QFile file(path);
@@ -129,7 +118,7 @@ public:
     PlayerRun(const QString& display, const QString& gameName) {
         const QString game = dir_.filePath(QStringLiteral("game"));
         if (!dir_.isValid() ||
-            !copyFolder(QStringLiteral(VARO_SOURCE_DIR "/tests/games/") + gameName, game) ||
+            !CopyFolder(QStringLiteral(VARO_SOURCE_DIR "/tests/games/") + gameName, game) ||
             !makePrivateFolder(runtimeDir()) || !QDir().mkpath(saveDir())) {
             error_ = "cannot prepare the game folder in " + dir_.path().toStdString();
             return;

@@ -2,6 +2,8 @@
 // player has already read, from the click that starts it to the program's exit.
 #include <benchmark/benchmark.h>
 
+#include "CopyFolder.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -30,19 +32,6 @@ QString fullWidthNumber(int number) {
     return digits;
 }
 
-bool copyGame(const QString& from, const QString& to) {
-    QDir source(from);
-    QDirIterator files(from, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QString target = to + QLatin1Char('/') + source.relativeFilePath(path);
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(path, target)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool writeDocument(const QString& path, const QString& text) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
@@ -65,7 +54,7 @@ bool prepareGame(const QString& game, const QString& saveDir) {
     for (int i = 0; i < kMessages; ++i) {
         scenario += QStringLiteral("既読のメッセージ%1です。\\b\r\n").arg(fullWidthNumber(i));
     }
-    if (!copyGame(QStringLiteral(VARO_SOURCE_DIR "/tests/games/story"), game) ||
+    if (!CopyFolder(QStringLiteral(VARO_SOURCE_DIR "/tests/games/story"), game) ||
         !writeDocument(game + QStringLiteral("/scenario/") + kScenario + QStringLiteral(".txt"),
                        scenario) ||
         !writeDocument(game + QStringLiteral("/debug.ini"),
