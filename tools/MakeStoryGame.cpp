@@ -544,10 +544,11 @@ bool fail(const QString& what) {
     return false;
 }
 
-bool writePictures(const QDir& game) {
+// Writes each picture as image/NAME.png.
+bool savePictures(const QDir& game, const std::vector<Picture>& list) {
     const QString folder = game.filePath(QStringLiteral("image"));
     QDir().mkpath(folder);
-    for (const Picture& picture : pictures()) {
+    for (const Picture& picture : list) {
         const QString path =
             folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
         if (!picture.image.save(path, "PNG")) {
@@ -557,17 +558,12 @@ bool writePictures(const QDir& game) {
     return true;
 }
 
+bool writePictures(const QDir& game) {
+    return savePictures(game, pictures());
+}
+
 bool writeSaveLoadPictures(const QDir& game) {
-    const QString folder = game.filePath(QStringLiteral("image"));
-    QDir().mkpath(folder);
-    for (const Picture& picture : saveLoadPictures()) {
-        const QString path =
-            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
-        if (!picture.image.save(path, "PNG")) {
-            return fail(path);
-        }
-    }
-    return true;
+    return savePictures(game, saveLoadPictures());
 }
 
 bool writeSounds(const QDir& game) {
@@ -668,16 +664,7 @@ bool writeTitlePictures(const QDir& game) {
         {"ttl_omake", titleButton("BONUS")},
         {"ttl_exit", titleButton("END")},
     };
-    const QString folder = game.filePath(QStringLiteral("image"));
-    QDir().mkpath(folder);
-    for (const Picture& picture : title) {
-        const QString path =
-            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
-        if (!picture.image.save(path, "PNG")) {
-            return fail(path);
-        }
-    }
-    return true;
+    return savePictures(game, title);
 }
 
 // The logo's sound and the title music; serial numbers apart from the game's sounds.
@@ -778,16 +765,7 @@ bool writeEndingPictures(const QDir& game) {
         {"end_credits", endingCredits()},
         {"end_effect", endingEffect()},
     };
-    const QString folder = game.filePath(QStringLiteral("image"));
-    QDir().mkpath(folder);
-    for (const Picture& picture : ending) {
-        const QString path =
-            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
-        if (!picture.image.save(path, "PNG")) {
-            return fail(path);
-        }
-    }
-    return true;
+    return savePictures(game, ending);
 }
 
 // Extras screen: background, sub-mode, page, return and music buttons (rows:
@@ -870,16 +848,7 @@ std::vector<Picture> extrasPictures() {
 }
 
 bool writeExtrasPictures(const QDir& game) {
-    const QString folder = game.filePath(QStringLiteral("image"));
-    QDir().mkpath(folder);
-    for (const Picture& picture : extrasPictures()) {
-        const QString path =
-            folder + QLatin1Char('/') + QLatin1String(picture.name) + QStringLiteral(".png");
-        if (!picture.image.save(path, "PNG")) {
-            return fail(path);
-        }
-    }
-    return true;
+    return savePictures(game, extrasPictures());
 }
 
 // Three short tracks of the music room; serial numbers apart from the others.
