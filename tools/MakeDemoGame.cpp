@@ -1131,17 +1131,24 @@ QImage percentCounter(int percent) {
 // ---------------------------------------------------------------------------
 // Ending roll
 
+const QColor kEndingNight(8, 10, 32);
+
 QImage endingBack() {
     QImage image = opaque(kWidth, kHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(6, 8, 28)}, {1.0, QColor(30, 30, 80)}});
+    // One flat night blue: the effect's opaque cards sit on the same colour.
+    painter.fillRect(image.rect(), kEndingNight);
     stars(painter, 120, kWidth, kHeight, 91);
     return image;
 }
 
+QImage movieFrame(int frame);
+
 constexpr int kCreditsHeight = 1500;
+// The credits take the right part of the screen; the photo cards of the
+// effect picture rise through the middle (x 256 to 352).
+const QRectF kCreditsColumn(370, 0, 250, kCreditsHeight);
 
 QImage endingCredits() {
     struct Block {
@@ -1151,53 +1158,74 @@ QImage endingCredits() {
     const std::array<Block, 7> blocks{{
         {"出演", "ユイ\nレン\nミィ"},
         {"シナリオ", "Varo デモ制作班"},
-        {"絵", "Qt の QPainter で描きました"},
-        {"音楽・効果音", "SoX で合成しました"},
-        {"声", "eSpeak NG の日本語音声"},
-        {"動画", "FFmpeg で作りました"},
+        {"絵", "Qt の QPainter"},
+        {"音楽・効果音", "SoX"},
+        {"声", "eSpeak NG"},
+        {"動画", "FFmpeg"},
         {"プレイヤー", "Varo"},
     }};
     QImage image = transparent(kWidth, kCreditsHeight);
     QPainter painter(&image);
     smooth(painter);
-    label(painter, QStringLiteral("はじまりの丘"), QRectF(0, 40, kWidth, 70),
-          font(44, true, "IPAPMincho"), Qt::white, QColor(40, 20, 80, 160));
+    const double left = kCreditsColumn.left();
+    const double width = kCreditsColumn.width();
+    label(painter, QStringLiteral("はじまりの丘"), QRectF(left, 40, width, 70),
+          font(38, true, "IPAPMincho"), Qt::white, QColor(40, 20, 80, 160));
     int top = 200;
     for (const Block& block : blocks) {
-        label(painter, QString::fromUtf8(block.heading), QRectF(0, top, kWidth, 30), font(18, true),
-              kGold, QColor(0, 0, 0, 120));
+        label(painter, QString::fromUtf8(block.heading), QRectF(left, top, width, 30),
+              font(18, true), kGold, QColor(0, 0, 0, 120));
         const QString names = QString::fromUtf8(block.names);
         const int lines = static_cast<int>(names.count(QLatin1Char('\n'))) + 1;
-        label(painter, names, QRectF(0, top + 34, kWidth, 32 * lines), font(24), Qt::white,
+        label(painter, names, QRectF(left, top + 34, width, 32 * lines), font(24), Qt::white,
               QColor(0, 0, 0, 120));
-        top += 80 + 32 * lines;
+        top += 90 + 32 * lines;
     }
-    label(painter, QStringLiteral("遊んでくれて、ありがとう！"), QRectF(0, 1380, kWidth, 60),
-          font(30, true), Qt::white, QColor(40, 20, 80, 160));
+    label(painter, QStringLiteral("遊んでくれて、\nありがとう！"), QRectF(left, 1230, width, 90),
+          font(28, true), Qt::white, QColor(40, 20, 80, 160));
     return image;
 }
 
-// Four cells of 96 x 240, one above the other: a shooting star of another colour each.
+// Four photo cards of 96 x 240, one above the other: each pass of the roll
+// shows the next. The roll draws this picture without a mask, so every pixel
+// is opaque: a white card on the roll's night blue.
 QImage endingEffect() {
     constexpr int kCell = kHeight / 2;
-    QImage image = transparent(96, kCell * 4);
+    QImage image = opaque(96, kCell * 4, kEndingNight);
     QPainter painter(&image);
     smooth(painter);
-    const std::array<QColor, 4> colours{kGold, QColor(140, 210, 255), QColor(255, 150, 190),
-                                        QColor(170, 250, 160)};
+    QImage faces = transparent(200 * 3, 400);
+    {
+        QPainter figures(&faces);
+        drawPerson(figures, 0, kYui, Face::Smile);
+        drawPerson(figures, 200, kRen, Face::Smile);
+    }
+    const QImage mii = cat();
+    const QImage fireworks = movieFrame(36);
+    struct Card {
+        QImage picture;
+        QRectF source;
+        QString caption;
+    };
+    const std::array<Card, 4> cards{{
+        {faces, QRectF(30, 40, 140, 170), QStringLiteral("ユイ")},
+        {faces, QRectF(230, 40, 140, 170), QStringLiteral("レン")},
+        {mii, QRectF(10, 140, 140, 140), QStringLiteral("ミィ")},
+        {fireworks, QRectF(60, 20, 160, 190), QStringLiteral("花火")},
+    }};
     for (int cell = 0; cell < 4; ++cell) {
-        const QPointF head(70, cell * kCell + 70);
-        QLinearGradient trail(head, head + QPointF(-60, 140));
-        QColor start = colours[static_cast<size_t>(cell)];
-        QColor end = start;
-        end.setAlpha(0);
-        trail.setColorAt(0.0, start);
-        trail.setColorAt(1.0, end);
-        painter.setPen(QPen(QBrush(trail), 5, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(head, head + QPointF(-60, 140));
-        glow(painter, head, 18, start);
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(head, 4, 4);
+        const double top = cell * kCell + 40;
+        const Card& card = cards[static_cast<size_t>(cell)];
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(250, 246, 235));
+        painter.drawRect(QRectF(4, top, 88, 150));
+        QLinearGradient sky(0, top + 6, 0, top + 116);
+        sky.setColorAt(0.0, QColor(150, 200, 245));
+        sky.setColorAt(1.0, QColor(255, 220, 200));
+        painter.fillRect(QRectF(10, top + 6, 76, 110), sky);
+        painter.drawImage(QRectF(10, top + 6, 76, 110), card.picture, card.source);
+        label(painter, card.caption, QRectF(4, top + 118, 88, 30), font(15, true),
+              QColor(60, 50, 70), QColor(0, 0, 0, 0));
     }
     return image;
 }
@@ -1306,7 +1334,7 @@ std::vector<Picture> pictures() {
         {"wnd_nameplate", namePlate(), "PNG"},
         {"wnd_state", stateIndicator(), "PNG"},
         {"wnd_cursor", waitCursor(), "PNG"},
-        {"novel_back", opaque(kWidth, kHeight, QColor(5, 5, 20)), "PNG"},
+        {"novel_back", opaque(kWidth, kHeight, QColor(8, 10, 40)), "PNG"},
         {"choice_frame", choiceFrame(), "PNG"},
         {"btn_log", rowsOf(60, 18, QStringLiteral("ログ"), 12), "PNG"},
         {"btn_save", rowsOf(60, 18, QStringLiteral("Ｑセーブ"), 12), "PNG"},
