@@ -69,13 +69,13 @@ QFont font(int pixels, bool bold = false, const char* family = "IPAPGothic") {
 }
 
 // Text centred in a box, with a soft dark outline so that it reads on any picture.
-void label(QPainter& painter, const QString& text, const QRectF& box, const QFont& f,
-           QColor colour, QColor outline = QColor(0, 0, 0, 140), int align = Qt::AlignCenter) {
+void label(QPainter& painter, const QString& text, const QRectF& box, const QFont& f, QColor colour,
+           QColor outline = QColor(0, 0, 0, 140), int align = Qt::AlignCenter) {
     painter.setFont(f);
     if (outline.alpha() > 0) {
         painter.setPen(outline);
-        for (const QPointF offset : {QPointF(1, 1), QPointF(-1, 1), QPointF(1, -1), QPointF(-1, -1),
-                                     QPointF(0, 2)}) {
+        for (const QPointF offset :
+             {QPointF(1, 1), QPointF(-1, 1), QPointF(1, -1), QPointF(-1, -1), QPointF(0, 2)}) {
             painter.drawText(box.translated(offset), align, text);
         }
     }
@@ -117,8 +117,8 @@ void stars(QPainter& painter, int count, int width, int height, quint32 seed) {
 void cloud(QPainter& painter, QPointF at, double scale, QColor colour) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);
-    const std::array<std::array<double, 3>, 5> puffs{{
-        {0, 0, 34}, {34, -14, 40}, {74, -2, 32}, {-30, 8, 24}, {102, 10, 22}}};
+    const std::array<std::array<double, 3>, 5> puffs{
+        {{0, 0, 34}, {34, -14, 40}, {74, -2, 32}, {-30, 8, 24}, {102, 10, 22}}};
     for (const auto& puff : puffs) {
         painter.drawEllipse(at + QPointF(puff[0], puff[1]) * scale, puff[2] * scale,
                             puff[2] * 0.75 * scale);
@@ -174,9 +174,9 @@ QImage hillMorning() {
     QImage image = opaque(kWidth, kHeight, Qt::white);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(90, 160, 235)}, {0.6, QColor(180, 220, 250)},
-                      {1.0, QColor(230, 245, 255)}});
+    verticalGradient(
+        painter, image.rect(),
+        {{0.0, QColor(90, 160, 235)}, {0.6, QColor(180, 220, 250)}, {1.0, QColor(230, 245, 255)}});
     glow(painter, QPointF(110, 80), 120, QColor(255, 250, 220, 200));
     cloud(painter, QPointF(380, 80), 1.0, QColor(255, 255, 255, 230));
     cloud(painter, QPointF(120, 150), 0.7, QColor(255, 255, 255, 200));
@@ -208,17 +208,17 @@ QImage seaSunset() {
     QImage image = opaque(kWidth, kHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, QRectF(0, 0, kWidth, 260),
-                     {{0.0, QColor(70, 60, 140)}, {0.45, QColor(230, 120, 130)},
-                      {1.0, QColor(255, 190, 110)}});
+    verticalGradient(
+        painter, QRectF(0, 0, kWidth, 260),
+        {{0.0, QColor(70, 60, 140)}, {0.45, QColor(230, 120, 130)}, {1.0, QColor(255, 190, 110)}});
     glow(painter, QPointF(420, 255), 160, QColor(255, 220, 140, 180));
     painter.setBrush(QColor(255, 230, 150));
     painter.drawEllipse(QPointF(420, 255), 46, 46);
     cloud(painter, QPointF(120, 110), 0.9, QColor(250, 160, 170, 150));
     cloud(painter, QPointF(520, 70), 0.7, QColor(240, 140, 170, 140));
-    verticalGradient(painter, QRectF(0, 255, kWidth, 225),
-                     {{0.0, QColor(240, 150, 120)}, {0.3, QColor(120, 90, 150)},
-                      {1.0, QColor(40, 50, 110)}});
+    verticalGradient(
+        painter, QRectF(0, 255, kWidth, 225),
+        {{0.0, QColor(240, 150, 120)}, {0.3, QColor(120, 90, 150)}, {1.0, QColor(40, 50, 110)}});
     painter.setPen(Qt::NoPen);
     for (int row = 0; row < 14; ++row) {
         const double y = 262 + row * row * 1.2;
@@ -268,9 +268,9 @@ QImage forestNight() {
     QImage image = opaque(kWidth, kHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(10, 20, 50)}, {0.6, QColor(20, 50, 70)},
-                      {1.0, QColor(15, 40, 40)}});
+    verticalGradient(
+        painter, image.rect(),
+        {{0.0, QColor(10, 20, 50)}, {0.6, QColor(20, 50, 70)}, {1.0, QColor(15, 40, 40)}});
     stars(painter, 80, kWidth, 200, 11);
     glow(painter, QPointF(500, 80), 90, QColor(220, 230, 255, 120));
     painter.setBrush(QColor(240, 245, 255));
@@ -294,9 +294,9 @@ QImage nightHill() {
     QImage image = opaque(kWidth, kHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(5, 10, 35)}, {0.7, QColor(30, 40, 90)},
-                      {1.0, QColor(60, 60, 110)}});
+    verticalGradient(
+        painter, image.rect(),
+        {{0.0, QColor(5, 10, 35)}, {0.7, QColor(30, 40, 90)}, {1.0, QColor(60, 60, 110)}});
     // The milky way: a faint band of many small stars.
     painter.save();
     painter.translate(320, 200);
@@ -350,7 +350,8 @@ QImage seaEvent() {
 }
 
 void firefly(QPainter& painter, QPointF at, double brightness) {
-    glow(painter, at, 14 + brightness * 10, QColor(220, 255, 120, static_cast<int>(170 * brightness)));
+    glow(painter, at, 14 + brightness * 10,
+         QColor(220, 255, 120, static_cast<int>(170 * brightness)));
     painter.setBrush(QColor(250, 255, 200, static_cast<int>(100 + 155 * brightness)));
     painter.drawEllipse(at, 2.2, 2.2);
 }
@@ -367,7 +368,8 @@ QImage forestEvent() {
     for (int i = 0; i < 60; ++i) {
         const double angle = dice.unit() * 2 * kPi;
         const double radius = 40 + dice.next(260);
-        const QPointF at(330 + std::cos(angle) * radius * 1.2, 300 + std::sin(angle) * radius * 0.6);
+        const QPointF at(330 + std::cos(angle) * radius * 1.2,
+                         300 + std::sin(angle) * radius * 0.6);
         firefly(painter, at, 0.3 + dice.unit() * 0.7);
     }
     return image;
@@ -396,8 +398,10 @@ QImage panorama() {
     QPainter painter(&image);
     smooth(painter);
     verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(80, 110, 190)}, {0.45, QColor(250, 190, 170)},
-                      {0.62, QColor(255, 225, 170)}, {1.0, QColor(120, 150, 120)}});
+                     {{0.0, QColor(80, 110, 190)},
+                      {0.45, QColor(250, 190, 170)},
+                      {0.62, QColor(255, 225, 170)},
+                      {1.0, QColor(120, 150, 120)}});
     glow(painter, QPointF(980, 290), 200, QColor(255, 240, 190, 200));
     cloud(painter, QPointF(200, 90), 1.1, QColor(255, 220, 220, 160));
     cloud(painter, QPointF(760, 60), 0.9, QColor(255, 230, 230, 150));
@@ -410,8 +414,8 @@ QImage panorama() {
     const std::array<QColor, 5> walls{QColor(240, 230, 210), QColor(230, 200, 180),
                                       QColor(210, 220, 235), QColor(245, 225, 190),
                                       QColor(220, 210, 200)};
-    const std::array<QColor, 4> roofs{QColor(170, 70, 60), QColor(70, 90, 140),
-                                      QColor(120, 80, 60), QColor(80, 120, 90)};
+    const std::array<QColor, 4> roofs{QColor(170, 70, 60), QColor(70, 90, 140), QColor(120, 80, 60),
+                                      QColor(80, 120, 90)};
     for (double x = 10; x < kPanoramaWidth - 40; x += 46 + dice.next(20)) {
         house(painter, x, 372 + dice.next(14), 36 + dice.next(16), 40 + dice.next(50),
               walls[static_cast<size_t>(dice.next(5))], roofs[static_cast<size_t>(dice.next(4))]);
@@ -586,10 +590,20 @@ void drawPerson(QPainter& painter, double left, const Person& who, Face face) {
     painter.drawEllipse(head + QPointF(-22, -36), 14, 5);
 }
 
-const Person kYui{QColor(200, 90, 110), QColor(240, 150, 160), QColor(160, 60, 110),
-                  QColor(250, 250, 255), QColor(200, 200, 230), QColor(230, 80, 110), true};
-const Person kRen{QColor(50, 60, 110), QColor(90, 110, 170), QColor(40, 110, 160),
-                  QColor(90, 150, 210), QColor(40, 80, 140), QColor(250, 200, 90), false};
+const Person kYui{QColor(200, 90, 110),
+                  QColor(240, 150, 160),
+                  QColor(160, 60, 110),
+                  QColor(250, 250, 255),
+                  QColor(200, 200, 230),
+                  QColor(230, 80, 110),
+                  true};
+const Person kRen{QColor(50, 60, 110),
+                  QColor(90, 110, 170),
+                  QColor(40, 110, 160),
+                  QColor(90, 150, 210),
+                  QColor(40, 80, 140),
+                  QColor(250, 200, 90),
+                  false};
 
 QImage yui() {
     QImage image = transparent(200 * 4, 400);
@@ -901,8 +915,7 @@ QImage logBack() {
     QImage image = opaque(kWidth, kHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(16, 20, 48)}, {1.0, QColor(30, 22, 56)}});
+    verticalGradient(painter, image.rect(), {{0.0, QColor(16, 20, 48)}, {1.0, QColor(30, 22, 56)}});
     painter.setPen(QPen(QColor(255, 255, 255, 40), 1));
     for (int block = 0; block < 4; ++block) {
         painter.setBrush(QColor(255, 255, 255, 14));
@@ -924,8 +937,7 @@ QImage logo() {
     QImage image = opaque(kWidth, kHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(12, 14, 34)}, {1.0, QColor(28, 22, 60)}});
+    verticalGradient(painter, image.rect(), {{0.0, QColor(12, 14, 34)}, {1.0, QColor(28, 22, 60)}});
     glow(painter, QPointF(320, 200), 170, QColor(120, 110, 220, 90));
     painter.setPen(QPen(kGold, 5));
     painter.setBrush(QColor(30, 34, 80));
@@ -947,8 +959,10 @@ QImage titleBack() {
     QPainter painter(&image);
     smooth(painter);
     verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(40, 40, 110)}, {0.45, QColor(200, 110, 150)},
-                      {0.7, QColor(255, 180, 130)}, {1.0, QColor(255, 210, 150)}});
+                     {{0.0, QColor(40, 40, 110)},
+                      {0.45, QColor(200, 110, 150)},
+                      {0.7, QColor(255, 180, 130)},
+                      {1.0, QColor(255, 210, 150)}});
     stars(painter, 50, kWidth, 150, 71);
     glow(painter, QPointF(180, 330), 180, QColor(255, 220, 160, 160));
     painter.setPen(Qt::NoPen);
@@ -1012,8 +1026,8 @@ QImage slotScreen(QColor top, QColor bottom, const QString& title) {
     painter.fillRect(QRectF(0, 0, kWidth, 44), QColor(0, 0, 0, 70));
     painter.fillRect(QRectF(0, 44, kWidth, 2), QColor(250, 210, 110, 150));
     painter.fillRect(QRectF(0, 420, kWidth, 60), QColor(0, 0, 0, 70));
-    label(painter, title, QRectF(20, 0, 400, 44), font(24, true), Qt::white,
-          QColor(0, 0, 0, 120), Qt::AlignLeft | Qt::AlignVCenter);
+    label(painter, title, QRectF(20, 0, 400, 44), font(24, true), Qt::white, QColor(0, 0, 0, 120),
+          Qt::AlignLeft | Qt::AlignVCenter);
     return image;
 }
 
@@ -1050,8 +1064,7 @@ QImage extrasBack() {
     QImage image = opaque(kWidth, kHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(30, 26, 70)}, {1.0, QColor(70, 40, 90)}});
+    verticalGradient(painter, image.rect(), {{0.0, QColor(30, 26, 70)}, {1.0, QColor(70, 40, 90)}});
     stars(painter, 60, kWidth, kHeight, 81);
     painter.fillRect(QRectF(0, 0, kWidth, 56), QColor(0, 0, 0, 80));
     painter.fillRect(QRectF(0, 424, kWidth, 56), QColor(0, 0, 0, 80));
@@ -1070,8 +1083,11 @@ QImage panel(const QImage& picture, int width, int height, const QString& captio
         QPainterPath clip;
         clip.addRoundedRect(box, 8, 8);
         painter.setClipPath(clip);
-        painter.drawImage(box, picture, QRectF(0, 0, std::min(picture.width(), picture.height() * width / height), picture.height()));
-        painter.fillRect(QRectF(box.left(), box.bottom() - 30, box.width(), 30), QColor(0, 0, 0, 120));
+        painter.drawImage(box, picture,
+                          QRectF(0, 0, std::min(picture.width(), picture.height() * width / height),
+                                 picture.height()));
+        painter.fillRect(QRectF(box.left(), box.bottom() - 30, box.width(), 30),
+                         QColor(0, 0, 0, 120));
         painter.setClipping(false);
         label(painter, caption, QRectF(box.left(), box.bottom() - 30, box.width(), 30),
               font(15, true), Qt::white, QColor(0, 0, 0, 0));
@@ -1256,8 +1272,7 @@ QImage movieFrame(int frame) {
     QImage image = opaque(kMovieWidth, kMovieHeight, Qt::black);
     QPainter painter(&image);
     smooth(painter);
-    verticalGradient(painter, image.rect(),
-                     {{0.0, QColor(5, 8, 30)}, {1.0, QColor(30, 30, 70)}});
+    verticalGradient(painter, image.rect(), {{0.0, QColor(5, 8, 30)}, {1.0, QColor(30, 30, 70)}});
     stars(painter, 40, kMovieWidth, 160, 101);
     for (const Burst& burst : kBursts) {
         const double rise = burst.at - 0.35;
@@ -1272,14 +1287,14 @@ QImage movieFrame(int frame) {
         }
         const double fade = 1.0 - age / 1.4;
         QColor colour = burst.colour;
-        glow(painter, burst.centre, 70 * (1 - fade * 0.5), QColor(colour.red(), colour.green(),
-                                                                   colour.blue(),
-                                                                   static_cast<int>(60 * fade)));
+        glow(painter, burst.centre, 70 * (1 - fade * 0.5),
+             QColor(colour.red(), colour.green(), colour.blue(), static_cast<int>(60 * fade)));
         for (int i = 0; i < 36; ++i) {
             const double angle = i * 2 * kPi / 36;
             const double speed = 55 + (i % 3) * 10;
-            const QPointF p = burst.centre + QPointF(std::cos(angle) * speed * age,
-                                                     std::sin(angle) * speed * age + 18 * age * age);
+            const QPointF p =
+                burst.centre + QPointF(std::cos(angle) * speed * age,
+                                       std::sin(angle) * speed * age + 18 * age * age);
             colour.setAlpha(static_cast<int>(255 * fade));
             painter.setPen(Qt::NoPen);
             painter.setBrush(colour);
@@ -1357,21 +1372,26 @@ std::vector<Picture> pictures() {
         {"ttl_exit", titleButton(QStringLiteral("おわる")), "PNG"},
         {"rule_wipe", ruleWipe(), "PNG"},
         {"rule_circle", ruleCircle(), "PNG"},
-        {"sl_overlay", slotScreen(QColor(14, 20, 56), QColor(40, 24, 70),
-                                  QStringLiteral("セーブ／ロード")),
+        {"sl_overlay",
+         slotScreen(QColor(14, 20, 56), QColor(40, 24, 70), QStringLiteral("セーブ／ロード")),
          "PNG"},
         {"sl_back", slotScreen(QColor(20, 50, 60), QColor(30, 30, 70), QStringLiteral("ロード")),
          "PNG"},
         {"sl_slot", slotFrame(), "PNG"},
-        {"sl_save", button(72, 24, QStringLiteral("セーブ"), {kNormal, kPointed, kPressed, kLocked}, 13),
+        {"sl_save",
+         button(72, 24, QStringLiteral("セーブ"), {kNormal, kPointed, kPressed, kLocked}, 13),
          "PNG"},
-        {"sl_load", button(72, 24, QStringLiteral("ロード"), {kNormal, kPointed, kPressed, kLocked}, 13),
+        {"sl_load",
+         button(72, 24, QStringLiteral("ロード"), {kNormal, kPointed, kPressed, kLocked}, 13),
          "PNG"},
         {"sl_return", button(80, 24, QStringLiteral("もどる"), {kNormal, kPointed, kPressed}, 13),
          "PNG"},
-        {"sl_page1", button(56, 24, QStringLiteral("１"), {kNormal, kPointed, kCurrent}, 14), "PNG"},
-        {"sl_page2", button(56, 24, QStringLiteral("２"), {kNormal, kPointed, kCurrent}, 14), "PNG"},
-        {"sl_page3", button(56, 24, QStringLiteral("３"), {kNormal, kPointed, kCurrent}, 14), "PNG"},
+        {"sl_page1", button(56, 24, QStringLiteral("１"), {kNormal, kPointed, kCurrent}, 14),
+         "PNG"},
+        {"sl_page2", button(56, 24, QStringLiteral("２"), {kNormal, kPointed, kCurrent}, 14),
+         "PNG"},
+        {"sl_page3", button(56, 24, QStringLiteral("３"), {kNormal, kPointed, kCurrent}, 14),
+         "PNG"},
         {"omk_back", extrasBack(), "PNG"},
         {"omk_cg", button(96, 24, QStringLiteral("ＣＧ"), {kNormal, kCurrent}, 14), "PNG"},
         {"omk_rep", button(96, 24, QStringLiteral("回想"), {kNormal, kCurrent}, 14), "PNG"},
@@ -1393,16 +1413,16 @@ std::vector<Picture> pictures() {
         {"omk_thumb_movie", panel(movieFrame(36), 200, 150, QStringLiteral("花火（動画）")), "PNG"},
         {"omk_rep_sea", panel(seaSunset(), 200, 150, QStringLiteral("海へ")), "PNG"},
         {"omk_rep_forest", panel(forestNight(), 200, 150, QStringLiteral("森へ")), "PNG"},
-        {"omk_trk1", trackPanel(QColor(200, 110, 150), QColor(60, 50, 120), QStringLiteral("タイトル")),
-         "PNG"},
-        {"omk_trk2", trackPanel(QColor(120, 190, 240), QColor(90, 170, 100), QStringLiteral("朝の丘")),
-         "PNG"},
-        {"omk_trk3", trackPanel(QColor(250, 160, 110), QColor(80, 60, 140), QStringLiteral("夕日の海")),
-         "PNG"},
+        {"omk_trk1",
+         trackPanel(QColor(200, 110, 150), QColor(60, 50, 120), QStringLiteral("タイトル")), "PNG"},
+        {"omk_trk2",
+         trackPanel(QColor(120, 190, 240), QColor(90, 170, 100), QStringLiteral("朝の丘")), "PNG"},
+        {"omk_trk3",
+         trackPanel(QColor(250, 160, 110), QColor(80, 60, 140), QStringLiteral("夕日の海")), "PNG"},
         {"omk_trk4", trackPanel(QColor(30, 70, 80), QColor(150, 200, 90), QStringLiteral("蛍の森")),
          "PNG"},
-        {"omk_trk5", trackPanel(QColor(20, 20, 60), QColor(120, 100, 200), QStringLiteral("星の夜")),
-         "PNG"},
+        {"omk_trk5",
+         trackPanel(QColor(20, 20, 60), QColor(120, 100, 200), QStringLiteral("星の夜")), "PNG"},
         {"end_back", endingBack(), "JPG"},
         {"end_credits", endingCredits(), "PNG"},
         {"end_effect", endingEffect(), "PNG"},
@@ -1440,7 +1460,8 @@ bool writePictures(const QDir& images) {
 
 bool writeFrames(const QDir& frames) {
     for (int frame = 0; frame < kMovieFrames; ++frame) {
-        const QString path = frames.filePath(QStringLiteral("f%1.png").arg(frame, 3, 10, QLatin1Char('0')));
+        const QString path =
+            frames.filePath(QStringLiteral("f%1.png").arg(frame, 3, 10, QLatin1Char('0')));
         if (!movieFrame(frame).save(path, "PNG")) {
             return fail(path);
         }
