@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
@@ -33,6 +34,8 @@ constexpr const char* kSeaPanel = "200 147";
 constexpr const char* kTownPanel = "440 147";
 constexpr const char* kSeaReplayPanel = "200 215";
 constexpr const char* kForestReplayPanel = "440 215";
+constexpr const char* kMusicButton = "272 28";
+constexpr const char* kSecondTrackPanel = "440 126";
 // Date and time of slot 0 on the slot screen: the clock of the machine.
 const QRect kSlot0Clock(14 + 138, 56 + 10, 156, 36);
 
@@ -225,7 +228,8 @@ protected:
 };
 
 // Both routes, the save before the choice and its load after the first
-// ending, a quick save, then the extras screen with its gallery and a replay.
+// ending, a quick save, then the extras screen: the gallery, both scene
+// replays and a track of the music room.
 QString bothRoutesAndTheExtras() {
     QString input = toTheFirstMessage() + toTheChoice();
     input +=
@@ -242,7 +246,10 @@ QString bothRoutesAndTheExtras() {
     input += QStringLiteral("shot gallery\n") + clickAt(kSeaPanel, 3000) + clicks(1, 3000);
     input += clickAt(kTownPanel, 8000) + clicks(1, 3000);
     input += clickAt(kReplayButton, 3000) + clickAt(kSeaReplayPanel, 4000) + clicks(4);
-    return input + clickAt(kForestReplayPanel, 4000) + clicks(4);
+    input += clickAt(kForestReplayPanel, 4000) + clicks(4);
+    // The music room would play its track again and again: the run ends there.
+    return input + clickAt(kMusicButton, 2000) + clickAt(kSecondTrackPanel, 2000) +
+           QStringLiteral("quit\n");
 }
 
 }  // namespace
@@ -290,7 +297,13 @@ TEST_F(DemoGameRun, PlaysBothChoicesFromTheLogoToTheEndingRollAndBackWithASaveAn
                               "mode 5 0",
                               "exit 0"}))
         << traceText();
-    // The two routes and the replay together run every instruction of the scenarios.
+    // Back from the replays, the music room plays the track of its second panel.
+    const QStringList extras = events().mid(events().lastIndexOf(QStringLiteral("mode 5 0")));
+    EXPECT_EQ(extras.filter(QRegularExpression(QStringLiteral("^sound play bgm[01] bgm_morning$")))
+                  .size(),
+              1)
+        << traceText();
+    // The two routes and the replays together run every instruction of the scenarios.
     for (const QString& script : {QStringLiteral("main"), QStringLiteral("replay")}) {
         const int count = instructionCount(script);
         ASSERT_GT(count, 0);
