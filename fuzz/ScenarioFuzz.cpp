@@ -5,6 +5,7 @@
 
 #include "platform/os/Cp932Codec.h"
 #include "scenario/ScenarioConverter.h"
+#include "scenario/TextLines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
@@ -23,8 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (script.isEmpty() || !message.isEmpty()) {
             __builtin_trap();  // a program has at least one instruction
         }
-    } else if (message.isEmpty() || line < 0 || line > text.count(u"\r\n") + 1) {
-        __builtin_trap();  // every error names a source line or an address
+    } else {
+        const QList<QStringView> lines = TextLines::Split(text);
+        if (message.isEmpty() || line < 1 || line > lines.size()) {
+            __builtin_trap();  // every error names a line of the source
+        }
+        if (converter.ErrSource() != lines[line - 1]) {
+            __builtin_trap();  // and shows that line as it is
+        }
     }
     if (converter.Assemble(text) != assembled || converter.RegularScript() != script ||
         converter.ErrMsg() != message || converter.ErrLine() != line) {

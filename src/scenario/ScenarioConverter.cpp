@@ -8,6 +8,7 @@
 #include "data/INIFile.h"
 #include "data/INISection.h"
 #include "platform/os/Cp932Codec.h"
+#include "scenario/TextLines.h"
 
 namespace {
 
@@ -131,6 +132,7 @@ void ScenarioConverter::Reset() {
     blockFirstLine_ = 0;
     blockFirstSource_.clear();
     lineNumber_ = 0;
+    recordLines_.clear();
     lowering_.Reset();
     errMsg_.clear();
     errLine_ = 0;
@@ -140,14 +142,19 @@ void ScenarioConverter::Reset() {
 bool ScenarioConverter::Assemble(const QString& text) {
     Reset();
     if (!text.isEmpty()) {
-        for (const QStringView source : qTokenize(text, u"\r\n")) {
+        for (const QStringView source : TextLines::Split(text)) {
             ++lineNumber_;
-            if (!ReadLine(source)) {
+            const bool read = ReadLine(source);
+            recordLines_.resize(records_.size(), SourceLine{lineNumber_, source});
+            if (!read) {
                 records_.clear();
+                recordLines_.clear();
                 return false;
             }
         }
-        if (!FinishText()) {
+        const bool finished = FinishText();
+        recordLines_.clear();
+        if (!finished) {
             records_.clear();
             return false;
         }
@@ -270,7 +277,11 @@ bool ScenarioConverter::FinishText() {
                     QStringLiteral("字幕省略構文でブロック終端がありません。"));
     }
     if (lowering_.HasOpenBlock()) {
-        return Fail(lowering_.FirstOpenRecord(), QString(), QStringLiteral("if without endif"));
+        // Reported at the source line of the oldest open record: the records of a
+        // block outnumber its lines, so an address would be no line at all.
+        const SourceLine& open =
+            recordLines_[static_cast<std::size_t>(lowering_.FirstOpenRecord())];
+        return Fail(open.number, open.text, QStringLiteral("if without endif"));
     }
     if (!slotLabel_.isEmpty()) {
         Append(QStringList{QStringLiteral("nop")});

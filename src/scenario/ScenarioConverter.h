@@ -29,8 +29,9 @@ public:
     int CharCount() const { return checker_.CharCount(); }
     int LineCount() const { return checker_.LineCount(); }
 
-    // Assembles a whole scenario text (lines separated by CR LF). False at the
-    // first error; ErrMsg, ErrLine and ErrSource then describe it.
+    // Assembles a whole scenario text. Lines end in CR LF, a lone CR or a lone LF,
+    // as an editor shows them. False at the first error; ErrMsg, ErrLine and
+    // ErrSource then describe it.
     bool Assemble(const QString& text);
 
     // The program of the last successful Assemble: one line per instruction,
@@ -39,7 +40,7 @@ public:
 
     QString ErrMsg() const { return errMsg_; }
     // The 1-based source line of the error; for an if block left open at the
-    // end, the address of its first record.
+    // end, the line of its oldest open if, elseif or else.
     qint64 ErrLine() const { return errLine_; }
     // The last error as the player sees it for the scenario of that name.
     QString ErrorReport(const QString& name) const;
@@ -72,6 +73,12 @@ private:
     qint64 blockFirstLine_ = 0;
     QString blockFirstSource_;
     qint64 lineNumber_ = 0;
+    // The source line of each record, kept while the text is read.
+    struct SourceLine {
+        qint64 number = 0;
+        QStringView text;
+    };
+    std::vector<SourceLine> recordLines_;
 
     std::vector<ScenarioRecord> program_;
     QString errMsg_;

@@ -1,6 +1,7 @@
 #include "scenario/Script.h"
 
 #include "app/stdHelpers.h"
+#include "scenario/TextLines.h"
 
 void Script::Init(const QString& name, bool reserved) {
     name_ = name;
@@ -11,7 +12,10 @@ bool Script::Parse(const QString& text, QString& errMsg) {
     errMsg.clear();
     labels_.clear();
     labels_.emplace(QString(), 0);
-    lines_ = text.split(QStringLiteral("\r\n"));
+    lines_.clear();
+    for (const QStringView line : TextLines::Split(text)) {
+        lines_.push_back(line.toString());
+    }
     for (qsizetype k = 0; k < lines_.size(); ++k) {
         QString& line = lines_[k];
         const qsizetype colon = line.indexOf(QLatin1Char(':'));

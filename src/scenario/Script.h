@@ -10,7 +10,8 @@ class Script {
 public:
     void Init(const QString& name, bool reserved);
 
-    // Builds lines and labels from instruction-line text (CR LF lines; a line with
+    // Builds lines and labels from instruction-line text (lines end in CR LF, a
+    // lone CR or a lone LF, as in the assembler's source; a line with
     // exactly one ":" is label ":" instruction). A label met twice (letter case
     // ignored) stops parsing with errMsg set; false then.
     bool Parse(const QString& text, QString& errMsg);

@@ -35,13 +35,18 @@ std::shared_ptr<Script> ScriptManager::GetScript(const QString& name, bool reser
     if (mFileMode ? !ReadFromFile(name, text) : !ReadFromArchive(name, text)) {
         return nullptr;
     }
+    return AddScript(name, text, reserved);
+}
+
+std::shared_ptr<Script> ScriptManager::AddScript(const QString& name, const QString& text,
+                                                 bool reserved) {
     auto script = std::make_shared<Script>();
     script->Init(name, reserved);
     QString error;
     if (!script->Parse(text, error)) {
         ShowMessage(QStringLiteral("パースエラー：") + error);
     }
-    mScripts.insert(key, script);
+    mScripts.insert(name.toCaseFolded(), script);
     DebugShowLoadedScript();
     return script;
 }

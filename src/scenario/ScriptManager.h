@@ -20,6 +20,9 @@ public:
     // file mode and loads the comma-separated preload list.
     bool Init(bool fileMode, const QString& preload);
     std::shared_ptr<Script> GetScript(const QString& name, bool reserved);
+    // Keeps a script made from instruction-line text, as the archives hold it,
+    // under its name (replacing a cached one); the script.
+    std::shared_ptr<Script> AddScript(const QString& name, const QString& text, bool reserved);
     void Dispose(const QString& name);
     void DisposeAllScript();
     // In debug mode, lists the cached scripts in the run-time log.

@@ -20,6 +20,18 @@ constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr int kDuration = 400;
 
+// Every pixel of the frame within `tolerance` of the colour.
+::testing::AssertionResult OneColour(const QImage& frame, QRgb colour, int tolerance = 0) {
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            if (auto near = NearColor(frame.pixel(x, y), colour, tolerance); !near) {
+                return near << " at " << x << "," << y;
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class Transition : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,19 +63,16 @@ protected:
         scene.kest.SetKestProp(KestLibrary::KestProp::ScreenUpdates, 1);
     }
 
-    // The running transition at its start, half-way and end: the pixel at (5, 5)
-    // and the whole frame against the goldens NAME_start, NAME_middle, NAME_end.
-    void expectPhases(const QString& name, QRgb start, QRgb middle, QRgb end) {
-        EXPECT_EQ(scene.pixel(5, 5), start);
-        EXPECT_TRUE(MatchesGolden(scene.frame(), name + "_start"));
+    // The running transition at its start, half-way and end: the whole frame
+    // is one colour each time.
+    void expectPhases(QRgb start, QRgb middle, QRgb end) {
+        EXPECT_TRUE(OneColour(scene.frame(), start));
         scene.clock.sleep(kDuration / 2);
         EXPECT_FALSE(ended());
-        EXPECT_TRUE(NearColor(scene.pixel(5, 5), middle));
-        EXPECT_TRUE(MatchesGolden(scene.frame(), name + "_middle", 1));
+        EXPECT_TRUE(OneColour(scene.frame(), middle, 2));
         scene.clock.sleep(kDuration / 2);
         EXPECT_TRUE(ended());
-        EXPECT_EQ(scene.pixel(5, 5), end);
-        EXPECT_TRUE(MatchesGolden(scene.frame(), name + "_end"));
+        EXPECT_TRUE(OneColour(scene.frame(), end));
     }
 
     bool ended() {
@@ -84,15 +93,14 @@ TEST_F(Transition, FadeToBlackDarkensTheShownPicture) {
     freeze();
     scene.kest.SetFilmProp(scene.root, FilmProp::NeutralLevel, 128);
     run(KestLibrary::RedrawFunc::Level, scene.root, 128, 0);
-    expectPhases("fade_black", kRed, qRgb(128, 0, 0), kBlack);
-    EXPECT_EQ(scene.pixel(60, 44), kBlack);
+    expectPhases(kRed, qRgb(128, 0, 0), kBlack);
 }
 
 TEST_F(Transition, FadeToWhiteBrightensTheShownPicture) {
     freeze();
     scene.kest.SetFilmProp(scene.root, FilmProp::NeutralLevel, 128);
     run(KestLibrary::RedrawFunc::Level, scene.root, 128, 256);
-    expectPhases("fade_white", kRed, qRgb(255, 128, 128), kWhite);
+    expectPhases(kRed, qRgb(255, 128, 128), kWhite);
 }
 
 TEST_F(Transition, CrossFadeGoesFromTheFrozenFrameToTheNewScene) {
@@ -100,7 +108,7 @@ TEST_F(Transition, CrossFadeGoesFromTheFrozenFrameToTheNewScene) {
     fill(0xFF0000);  // blue, behind the frozen red
     EXPECT_EQ(scene.pixel(5, 5), kRed);
     run(KestLibrary::RedrawFunc::CrossFade, scene.root, 256, 0);
-    expectPhases("crossfade", kRed, qRgb(128, 0, 127), kBlue);
+    expectPhases(kRed, qRgb(128, 0, 127), kBlue);
 }
 
 TEST_F(Transition, RuleTransitionChangesDarkRulePixelsFirst) {
@@ -118,9 +126,7 @@ TEST_F(Transition, RuleTransitionChangesDarkRulePixelsFirst) {
     fill(0xFF0000);
     scene.kest.SetFilmProp(buff, FilmProp::VagueWidth, 30);
     run(KestLibrary::RedrawFunc::Rule, buff, 286, 0);
-    EXPECT_EQ(scene.pixel(0, 5), kRed);
-    EXPECT_EQ(scene.pixel(63, 5), kRed);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "rule_start"));
+    EXPECT_TRUE(OneColour(scene.frame(), kRed));
 
     // Level 143: rule values up to 113 show the new scene, from 143 on the old one.
     scene.clock.sleep(kDuration / 2);
@@ -132,8 +138,7 @@ TEST_F(Transition, RuleTransitionChangesDarkRulePixelsFirst) {
 
     scene.clock.sleep(kDuration / 2);
     EXPECT_TRUE(ended());
-    EXPECT_EQ(scene.pixel(63, 5), kBlue);
-    EXPECT_TRUE(MatchesGolden(scene.frame(), "rule_end"));
+    EXPECT_TRUE(OneColour(scene.frame(), kBlue));
 }
 
 TEST_F(Transition, RuleMaskOfAnotherSizeIsStretchedOverTheScreen) {

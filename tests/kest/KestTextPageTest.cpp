@@ -143,23 +143,24 @@ TEST(KestTextPage, DrawsEachCharacterInItsColour) {
 
 // Text films through the compositor.
 
-TEST(KestTextFilm, ShowsColouredLinesOverTheScene) {
-    KestScene scene;
+TEST(KestTextFilm, ShowsColouredLinesOfKanaAndKanjiOverTheScene) {
+    KestScene scene(QSize(96, 64));
     const auto text = scene.kest.AddFilm(KestLibrary::FilmKind::Text);
     using FilmProp = KestLibrary::FilmProp;
     scene.kest.SetFilmProp(text, FilmProp::Parent, scene.root);
     scene.kest.SetFilmProp(text, FilmProp::Position, QPoint(4, 2));
-    scene.kest.SetFilmProp(text, FilmProp::Size, QSize(60, 46));
+    scene.kest.SetFilmProp(text, FilmProp::Size, QSize(88, 62));
     scene.kest.SetFilmProp(text, FilmProp::TextFont, QStringLiteral("ＭＳ ゴシック"));
     scene.kest.SetFilmProp(text, FilmProp::TextSize, 16);
     scene.kest.SetFilmProp(text, FilmProp::TextWidth, 16);
     scene.kest.SetFilmProp(text, FilmProp::TextLineHeight, 20);
     scene.kest.SetFilmProp(text, FilmProp::TextColor, 0xFFFFFF);
     scene.kest.SetFilmProp(text, FilmProp::TextAppend, QStringLiteral("■DFF0000■\n"));
-    scene.kest.SetFilmProp(text, FilmProp::TextAppend, QStringLiteral("D00FF00■■"));
+    scene.kest.SetFilmProp(text, FilmProp::TextAppend, QStringLiteral("D00FF00■■\n"));
+    scene.kest.SetFilmProp(text, FilmProp::TextAppend, QStringLiteral("DFFFFFFあア漢字■"));
     qint32 length = 0;
     ASSERT_TRUE(scene.kest.GetFilmProp(text, FilmProp::TextLength, length));
-    EXPECT_EQ(length, 4);
+    EXPECT_EQ(length, 9);
     EXPECT_EQ(scene.pixel(10, 10), 0xFF000000);  // nothing shown yet
     scene.kest.SetFilmProp(text, FilmProp::TextShown, length);
     scene.kest.ExeQueue();
@@ -167,10 +168,11 @@ TEST(KestTextFilm, ShowsColouredLinesOverTheScene) {
     EXPECT_GT(shareOf(frame, QRect(4, 2, 16, 18), 0xFFFFFFFF), 0.9);
     EXPECT_GT(shareOf(frame, QRect(20, 2, 16, 18), 0xFFFF0000), 0.9);
     EXPECT_GT(shareOf(frame, QRect(4, 22, 32, 18), 0xFF00FF00), 0.9);
+    EXPECT_GT(shareOf(frame, QRect(68, 42, 16, 18), 0xFFFFFFFF), 0.9);
     EXPECT_TRUE(MatchesGolden(frame, "text", 64));
     qint32 top = 0;
     ASSERT_TRUE(scene.kest.GetFilmProp(text, FilmProp::TextLineTop, top));
-    EXPECT_EQ(top, 22);
+    EXPECT_EQ(top, 42);
     QString face;
     ASSERT_TRUE(scene.kest.GetFilmProp(text, FilmProp::TextFont, face));
     EXPECT_EQ(face, QStringLiteral("ＭＳ ゴシック"));

@@ -43,15 +43,62 @@ TEST(Cp932Codec, InvalidBytesBecomeReplacementCharactersAndNothingIsLost) {
     // Lead byte followed by a byte that cannot trail: the second byte is read again.
     EXPECT_EQ(Cp932Codec::decode(bytes({0x82, 0x31})), fffd + QString("1"));
     EXPECT_EQ(Cp932Codec::decode(bytes({0x85, 0x40})), QString(fffd));  // no character assigned
-    QByteArray all;
-    for (int a = 0; a < 256; ++a) {
-        for (int b = 0; b < 256; b += 7) {
-            all.append(static_cast<char>(a)).append(static_cast<char>(b));
+
+    // Every lead and trail byte pair is one character: U+FFFD, or one whose own
+    // code reads back as it.
+    int defined = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead > 0x9F && lead < 0xE0) {
+            continue;
+        }
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (trail == 0x7F) {
+                continue;
+            }
+            const QByteArray code = bytes({lead, trail});
+            const QString text = Cp932Codec::decode(code);
+            ASSERT_EQ(text.size(), 1) << code.toHex().toStdString();
+            if (text[0] == fffd) {
+                continue;
+            }
+            ++defined;
+            const QByteArray back = Cp932Codec::encode(text);
+            EXPECT_EQ(Cp932Codec::decode(back), text) << code.toHex().toStdString();
+            // Only the NEC and IBM extension rows hold second codes of a character.
+            const bool extensionRow = lead == 0x87 || lead == 0xED || lead == 0xEE || lead >= 0xFA;
+            if (back != code) {
+                EXPECT_TRUE(extensionRow)
+                    << code.toHex().toStdString() << " written as " << back.toHex().toStdString();
+            }
         }
     }
-    const QString text = Cp932Codec::decode(all);
-    EXPECT_FALSE(text.isEmpty());
-    EXPECT_LE(text.size(), all.size());
+    // JIS X 0208 alone defines 6879 characters.
+    EXPECT_GE(defined, 6879);
+}
+
+TEST(Cp932Codec, EveryEncodableCharacterRoundTripsExactly) {
+    int encodable = 0;
+    for (int unit = 0; unit <= 0xFFFF; ++unit) {
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            continue;
+        }
+        const QString text(QChar(static_cast<char16_t>(unit)));
+        const QByteArray code = Cp932Codec::encode(text);
+        if (code == "?" && unit != '?') {
+            continue;
+        }
+        ++encodable;
+        EXPECT_EQ(code.size(), Cp932Codec::byteLength(static_cast<char16_t>(unit))) << unit;
+        EXPECT_EQ(Cp932Codec::decode(code), text) << unit;
+    }
+    // ASCII, the 63 half-width katakana and the 6879 characters of JIS X 0208.
+    EXPECT_GE(encodable, 128 + 63 + 6879);
+    for (int byte = 0; byte < 0x80; ++byte) {
+        EXPECT_EQ(Cp932Codec::encode(QString(QChar(byte))), bytes({byte})) << byte;
+    }
+    for (int byte = 0xA1; byte <= 0xDF; ++byte) {
+        EXPECT_EQ(Cp932Codec::encode(QString(QChar(0xFF61 + byte - 0xA1))), bytes({byte})) << byte;
+    }
 }
 
 TEST(Cp932Codec, UnencodableCharactersBecomeQuestionMarksAndCountAsOneByte) {

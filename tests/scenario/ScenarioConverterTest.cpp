@@ -38,7 +38,7 @@ QString Converted(const QString& systemInfo, const QString& source) {
 using Programs = std::vector<std::pair<QStringList, QStringList>>;
 struct Error {
     QStringList source;
-    qint64 line;  // an open if block reports its address and no source line
+    qint64 line;
     QString message;
 };
 
@@ -61,7 +61,7 @@ protected:
             EXPECT_FALSE(converter.Assemble(source.join("\r\n")));
             EXPECT_EQ(converter.ErrMsg(), message);
             EXPECT_EQ(converter.ErrLine(), line);
-            EXPECT_EQ(converter.ErrSource(), message == kOpenIf ? QString() : source[line - 1]);
+            EXPECT_EQ(converter.ErrSource(), source[line - 1]);
         }
     }
     ScenarioConverter converter;
@@ -232,11 +232,51 @@ TEST_F(ScenarioConverterTest, IfBlockErrors) {
         {{"endif"}, 1, "endif without if"},
         {{"if a", "endif", "endif"}, 3, "endif without if"},
         {{"if a", "endif", "else"}, 3, "else without if"},
-        // An if left open reports the address of the first open one.
-        {{"bg", "if a", "x"}, 1, kOpenIf},
-        {{"if a", "if b", "endif"}, 0, kOpenIf},
-        {{"x", "y", "if a", "endif", "if b", "else", "z"}, 4, kOpenIf},
+        // An if left open reports the line of the oldest open one.
+        {{"bg", "if a", "x"}, 2, kOpenIf},
+        {{"if a", "if b", "endif"}, 1, kOpenIf},
+        {{"x", "y", "if a", "endif", "if b", "else", "z"}, 5, kOpenIf},
+        {{"if a", "x", "elseif b", "elseif c", "y"}, 1, kOpenIf},
+        {{"if a", "x", "endif", "if b", "x", "elseif c", "y"}, 4, kOpenIf},
     });
+}
+
+TEST_F(ScenarioConverterTest, IfLeftOpenAfterBlocksNamesItsLineNotItsAddress) {
+    // Each block below is three lines but four records (elseif adds a jump).
+    QStringList source;
+    for (int block = 0; block < 10; ++block) {
+        source << "if a"
+               << "elseif b"
+               << "endif";
+    }
+    source << "if c";
+    ExpectErrors({{source, 31, kOpenIf}});
+}
+
+// Editors end a line at CR LF, at a lone CR and at a lone LF; errors name the
+// line as the editor numbers it.
+TEST_F(ScenarioConverterTest, LoneCrAndLoneLfEndLines) {
+    ASSERT_TRUE(converter.Assemble("bg a\nbg b\rbg c\r\nbg d\n\r\nbg e"));
+    EXPECT_EQ(converter.RegularScript(), "bg\ta\r\nbg\tb\r\nbg\tc\r\nbg\td\r\nbg\te");
+    ASSERT_TRUE(converter.Assemble("あい\nう\\b\r\r\nl:\rbg"));
+    EXPECT_EQ(converter.RegularScript(), "put\t\"あいう\"\r\nl:bg");
+    const struct {
+        QString text;
+        qint64 line;
+        QString source;
+        QString message;
+    } errors[] = {
+        {"bg\nbg\rbg\r\nendif", 4, "endif", "endif without if"},
+        {"x\n\n\nif a\rendif\rif b\ny", 6, "if b", kOpenIf},
+        {"bg\r\rbad label:bg\n", 3, "bad label:bg", kBadLabel},
+    };
+    for (const auto& error : errors) {
+        SCOPED_TRACE(error.text.toStdString());
+        EXPECT_FALSE(converter.Assemble(error.text));
+        EXPECT_EQ(converter.ErrLine(), error.line);
+        EXPECT_EQ(converter.ErrSource(), error.source);
+        EXPECT_EQ(converter.ErrMsg(), error.message);
+    }
 }
 
 TEST_F(ScenarioConverterTest, FailedAssemblyKeepsTheLastProgram) {
@@ -267,7 +307,7 @@ TEST_F(ScenarioConverterTest, HundredThousandLineScenario) {
 TEST_F(ScenarioConverterTest, TenThousandDeepIfsOrElseIfs) {
     QStringList source(10000, "if a");
     source << "x";
-    ExpectErrors({{source, 0, kOpenIf}});
+    ExpectErrors({{source, 1, kOpenIf}});
     source << QStringList(10000, "endif");
     QStringList lines = Assembled(source).split("\r\n");
     ASSERT_EQ(lines.size(), 20001);

@@ -41,3 +41,14 @@ TEST(Script, DuplicateLabelStopsParsing) {
     EXPECT_EQ(script.Element(3), QStringLiteral("c:nop"));
     EXPECT_EQ(script.LabelAddress(QStringLiteral("c")), -1);
 }
+
+TEST(Script, LoneCrAndLoneLfEndLinesAsInTheAssembler) {
+    Script script;
+    QString error;
+    ASSERT_TRUE(script.Parse(QStringLiteral("a:bg\nb:nop\rc:go\ta\r\n\n"), error));
+    EXPECT_EQ(script.Count(), 5);
+    EXPECT_EQ(script.LabelAddress(QStringLiteral("b")), 1);
+    EXPECT_EQ(script.LabelAddress(QStringLiteral("c")), 2);
+    EXPECT_EQ(script.Element(2), QStringLiteral("go\ta"));
+    EXPECT_EQ(script.Element(3), QString());
+}

@@ -260,6 +260,21 @@ TEST_F(clsInterpreterTest, StatusRoundTrip) {
     EXPECT_FALSE(host.cursorVisible);
 }
 
+TEST_F(clsInterpreterTest, DamagedWaitModeRestoresAsClickWait) {
+    scenario(QStringLiteral("main"), QStringLiteral("nop\r\nnop\r\n"));
+    save.IntprtStatus().SetKeyValue(QStringLiteral("Address"), QStringLiteral("main.1"));
+    // Huge, infinite (1e999 overflows a double) and non-numeric values: none is a wait
+    // mode, and none may reach an integer conversion that cannot hold it.
+    for (const char* damaged :
+         {"1e300", "-1e300", "1e999", "-1e999", "nan", "inf", "-inf", "2147483648"}) {
+        intprt->SetWaitMode(clsInterpreter::kChoiceWait);
+        save.IntprtStatus().SetKeyValue(QStringLiteral("WaitMode"), QLatin1String(damaged));
+        intprt->LoadStatus();
+        EXPECT_EQ(intprt->WaitMode(), clsInterpreter::kClickWait) << damaged;
+        EXPECT_EQ(intprt->Address(), 1) << damaged;
+    }
+}
+
 TEST_F(clsInterpreterTest, LetReportsSourceAndTargetErrors) {
     scenario(QStringLiteral("l"),
              QStringLiteral(

@@ -130,6 +130,13 @@ TEST_F(KestPictureLoaderTest, PictureTooLargeForAFilmIsRefused) {
     }
     EXPECT_FALSE(logged(QStringLiteral("from png file")));
     EXPECT_FALSE(logged(QStringLiteral("from bmp file")));
+    // A bitmap whose header claims a width of 268 million pixels is not decoded.
+    QByteArray lying = oskatest::encoded(filled(16, 16, Qt::white), "BMP");
+    lying.replace(18, 4, QByteArray("\xff\xff\xff\x0f", 4));
+    dir.write(QStringLiteral("image/lying.bmp"), lying);
+    EXPECT_FALSE(driver->LoadPng(film, QStringLiteral("lying"), false, true));
+    EXPECT_TRUE(logged(QStringLiteral("kest loadpicture 'lying' unreadable bmp file")));
+    EXPECT_EQ(sizeProp(film, FilmProp::Size), QSize(5, 5));
     // Drawn into the film's own surface without resizing, it is only clipped.
     EXPECT_TRUE(driver->LoadPng(film, QStringLiteral("wide"), false, false));
     EXPECT_EQ(colourAt(film, 4, 0), qRgb(255, 0, 0));

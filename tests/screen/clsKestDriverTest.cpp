@@ -147,68 +147,51 @@ TEST_F(clsKestDriverTest, UserInputReachesOnlyACancellableWait) {
 
 // ---- Freezing and releasing the screen
 
-TEST_F(clsKestDriverTest, FadeToBlackThenToWhiteFreezesTheScreen) {
+// The effect numbers pick the compositor's transitions (whose colours the
+// compositor's own tests check) and freeze or release the screen.
+TEST_F(clsKestDriverTest, EffectNumbersPickTheTransitionAndFreezeOrReleaseTheScreen) {
     basicScene(kRed);
-    QRgb start = 0;
-    QRgb middle = 0;
-    sampleAt(1, QPoint(5, 5), start);
-    sampleAt(500, QPoint(5, 5), middle);
+    // 1 fades to black and leaves the screen frozen; 0 releases it at once.
     EXPECT_TRUE(driver->DrawDeactivate(1, 1000));
     EXPECT_FALSE(driver->DrawActivity());
-    EXPECT_TRUE(NearColour(start, qRgb(255, 0, 0), 8));
-    EXPECT_TRUE(NearColour(middle, qRgb(128, 0, 0), 20));
     EXPECT_EQ(pixel(5, 5), qRgb(0, 0, 0));
     fillBack(kBlue);  // behind the frozen screen
     EXPECT_EQ(pixel(5, 5), qRgb(0, 0, 0));
-
     EXPECT_TRUE(driver->DrawActivate(0, 0));
     EXPECT_TRUE(driver->DrawActivity());
     EXPECT_EQ(pixel(5, 5), qRgb(0, 0, 255));
-    sampleAt(500, QPoint(5, 5), middle);
+    // 2 fades to white.
     EXPECT_TRUE(driver->DrawDeactivate(2, 1000));
-    EXPECT_TRUE(NearColour(middle, qRgb(128, 128, 255), 20));
     EXPECT_EQ(pixel(5, 5), qRgb(255, 255, 255));
-}
 
-TEST_F(clsKestDriverTest, CrossFadeReleasesFromTheFrozenPicture) {
-    basicScene(kRed);
+    // 0 freezes the picture as it is; 1 cross-fades to what changed behind it.
+    fillBack(kRed);
     driver->DrawActivate(0, 0);
-    EXPECT_EQ(pixel(1, 1), qRgb(255, 0, 0));
     driver->DrawDeactivate(0, 1000);
     fillBack(kBlue);
     EXPECT_EQ(pixel(1, 1), qRgb(255, 0, 0));
-    QRgb start = 0;
     QRgb middle = 0;
-    sampleAt(1, QPoint(1, 1), start);
     sampleAt(500, QPoint(1, 1), middle);
     EXPECT_TRUE(driver->DrawActivate(1, 1000));
-    EXPECT_TRUE(NearColour(start, qRgb(255, 0, 0), 8));
-    EXPECT_TRUE(NearColour(middle, qRgb(128, 0, 128), 20));
+    EXPECT_TRUE(qRed(middle) > 0 && qBlue(middle) > 0) << std::hex << middle;
     EXPECT_EQ(pixel(1, 1), qRgb(0, 0, 255));
     EXPECT_TRUE(driver->DrawActivity());
-}
 
-TEST_F(clsKestDriverTest, RuleTransitionChangesDarkRulePixelsFirst) {
+    // 2 runs the rule loaded into the buffer: dark rule pixels (the left half) first.
     picture(QStringLiteral("Rule.png"), halves(kWidth, kHeight), "PNG");
-    basicScene(kRed);
     EXPECT_FALSE(driver->LoadBuffMask(QString()));
     EXPECT_FALSE(driver->LoadBuffMask(QStringLiteral("missing")));
     ASSERT_TRUE(driver->LoadBuffMask(QStringLiteral("rule")));
-    driver->DrawActivate(0, 0);
-    EXPECT_EQ(pixel(2, 2), qRgb(255, 0, 0));
     driver->DrawDeactivate(0, 1000);
-    fillBack(kBlue);
-    QRgb early = 0;
+    fillBack(kRed);
     QRgb left = 0;
     QRgb right = 0;
-    sampleAt(10, QPoint(2, 2), early);
     sampleAt(500, QPoint(2, 2), left);
     sampleAt(500, QPoint(kWidth - 3, 2), right);
     EXPECT_TRUE(driver->DrawActivate(2, 1000));
-    EXPECT_GT(qRed(early), 200);
-    EXPECT_EQ(left, qRgb(0, 0, 255));
-    EXPECT_EQ(right, qRgb(255, 0, 0));
-    EXPECT_EQ(pixel(kWidth - 3, 2), qRgb(0, 0, 255));
+    EXPECT_EQ(left, qRgb(255, 0, 0));
+    EXPECT_EQ(right, qRgb(0, 0, 255));
+    EXPECT_EQ(pixel(kWidth - 3, 2), qRgb(255, 0, 0));
     EXPECT_TRUE(driver->DrawActivity());
 }
 
