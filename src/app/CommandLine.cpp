@@ -183,9 +183,36 @@ CommandLine parseAsm(const QStringList& args) {
     return result;
 }
 
+namespace {
+
+CommandLine parseLint(const QStringList& args) {
+    CommandLine result;
+    result.command = CommandLine::Command::Lint;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (isHelp(arg)) {
+            return help(CommandLine::LintUsage());
+        }
+        if (arg.startsWith(QLatin1Char('-')) || !result.gameDir.isEmpty()) {
+            return failure(QStringLiteral("lint: unexpected argument ") + arg + QLatin1Char('\n') +
+                           CommandLine::LintUsage());
+        }
+        result.gameDir = arg;
+    }
+    if (result.gameDir.isEmpty()) {
+        return failure(QStringLiteral("lint: missing GAME_DIR\n") + CommandLine::LintUsage());
+    }
+    return result;
+}
+
+}  // namespace
+
 CommandLine CommandLine::Parse(const QStringList& args) {
     if (!args.isEmpty() && args.first() == QLatin1String("asm")) {
         return parseAsm(args);
+    }
+    if (!args.isEmpty() && args.first() == QLatin1String("lint")) {
+        return parseLint(args);
     }
     if (!args.isEmpty() && args.first() == QLatin1String("save")) {
         return parseSave(args);
@@ -205,11 +232,35 @@ QString CommandLine::AsmUsage() {
         "UTF-8, one per line. An assembly error is printed as the player would see it; exit 1.\n");
 }
 
+QString CommandLine::LintUsage() {
+    return QStringLiteral(
+        "usage: varo lint GAME_DIR\n"
+        "Checks a game as the player would read it (debug.ini's switches and folders, loose\n"
+        "files and .oska archives, letter case ignored) and prints one line per problem:\n"
+        "  FILE:LINE: message\n"
+        "FILE is relative to GAME_DIR (an archived file as ARCHIVE.oska/ENTRY). LINE is the\n"
+        "scenario source line, or the line of the INI key; a missing key is reported at its\n"
+        "section's header line, a missing section or document at line 0.\n"
+        "Checked:\n"
+        "  - every scenario assembles; no label is defined twice; every instruction decodes\n"
+        "    against the game's Instruction table;\n"
+        "  - every label expression (go, call, if, item, er, ercg, the entry points, the replay\n"
+        "    panels) names an existing scenario and label;\n"
+        "  - every picture, mask, sound, voice (\\v codes) and movie named in the scenarios\n"
+        "    and the mode documents exists, in its folder or in an archive;\n"
+        "  - game_mode, title_mode, saveload_mode and omake_mode have the keys their screens\n"
+        "    need (the ending roll takes its pictures from playending, checked above).\n"
+        "Only literal operands are checked: a message or movie given by a variable, a\n"
+        "constant or a comparison is not. Exit status: 0 when nothing was found, 1 when\n"
+        "something was, 2 when the game could not be checked.\n");
+}
+
 QString CommandLine::PlayUsage() {
     return QStringLiteral(
         "usage: varo [GAME_DIR] [--save-dir DIR] [--headless] [--input FILE] [--trace FILE] "
         "[--shots DIR]\n"
         "       varo asm FILE [--game DIR] [-o OUT]\n"
+        "       varo lint GAME_DIR\n"
         "       varo save decode FILE\n"
         "       varo save encode FILE [-o OUT]\n"
         "       varo oska pack DIR OUT | list ARCHIVE | extract ARCHIVE DIR\n"

@@ -13,12 +13,13 @@ struct CommandLine {
         OskaList,
         OskaExtract,
         Asm,
+        Lint,
         Help,
         Error
     };
 
     Command command = Command::Play;
-    QString gameDir;  // empty: the bundled demo game
+    QString gameDir;  // empty: the bundled demo game; lint: the game to check
     QString saveDir;
     bool headless = false;
     QString inputFile;
@@ -35,4 +36,5 @@ struct CommandLine {
     static QString SaveUsage();
     static QString OskaUsage();
     static QString AsmUsage();
+    static QString LintUsage();
 };

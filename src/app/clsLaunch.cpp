@@ -45,23 +45,29 @@ clsLaunch::~clsLaunch() {
 bool clsLaunch::Init() {
     AppState& app = App();
     mTitle = QStringLiteral("ゲーム起動中");
-    app.ResetSwitchesAndFolders();
-    mDebugDoc.reset();
-
-    QString text;
-    if (!stdHelpers::ReadTextFile(app.AppDir + QStringLiteral("/debug.ini"), text)) {
+    if (!ReadDebugSettings()) {
         return true;
     }
-    mDebugDoc = std::make_unique<INIFile>();
-    mDebugDoc->SetText(text);
-    ReadSwitches(mDebugDoc->KeySection(QStringLiteral("debug")));
-    ReadFolders(mDebugDoc->KeySection(QStringLiteral("Folder")));
-
     const QString logDir = app.AppDir + QStringLiteral("/log");
     FileIo::makeDirectories(logDir);
     mLog.SetPath(app.AppDir + QLatin1Char('/') + LogFileName(WallClock::localNow()));
     mLog.SetSaveMode(0);
     mLog.SetAutoSave(true);
+    return true;
+}
+
+bool clsLaunch::ReadDebugSettings() {
+    AppState& app = App();
+    app.ResetSwitchesAndFolders();
+    mDebugDoc.reset();
+    QString text;
+    if (!stdHelpers::ReadTextFile(app.AppDir + QStringLiteral("/debug.ini"), text)) {
+        return false;
+    }
+    mDebugDoc = std::make_unique<INIFile>();
+    mDebugDoc->SetText(text);
+    ReadSwitches(mDebugDoc->KeySection(QStringLiteral("debug")));
+    ReadFolders(mDebugDoc->KeySection(QStringLiteral("Folder")));
     return true;
 }
 

@@ -23,6 +23,9 @@ public:
     // Reads debug.ini beside the game data, sets the switches and folders of the
     // process and gives the log its file. True when done.
     bool Init();
+    // Reads debug.ini beside the game data into the switches and folders of the
+    // process and DebugSec; false (defaults kept) when there is none. Writes nothing.
+    bool ReadDebugSettings();
 
     PageLog& Log() { return mLog; }
     const INISection& DebugSec() const;

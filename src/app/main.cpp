@@ -6,6 +6,7 @@
 #include "app/AsmTool.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
+#include "app/LintTool.h"
 #include "app/OskaTool.h"
 #include "app/SaveFileTool.h"
 #include "app/VaroEntry.h"
@@ -61,6 +62,14 @@ int main(int argc, char** argv) {
             ensureRuntimeDir();
             QApplication app(argc, argv);
             return AsmTool::Run(command);
+        }
+        case CommandLine::Command::Lint: {
+            // The checks read pictures and archives through engine objects, whose
+            // game view needs an application even though nothing is shown.
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            ensureRuntimeDir();
+            QApplication app(argc, argv);
+            return LintTool::Run(command);
         }
         case CommandLine::Command::OskaPack:
         case CommandLine::Command::OskaList:

@@ -76,9 +76,12 @@ void INIFile::SetText(const QString& text) {
         qsizetype bodyStart = 0;
         int bodyLines = 0;
         qsizetype lineStart = 0;
+        int lineNumber = 0;
+        current->firstLine_ = 1;
         while (true) {
             const qsizetype lineBreak = all.indexOf(kLineBreak, lineStart);
             const qsizetype lineEnd = lineBreak < 0 ? all.size() : lineBreak;
+            ++lineNumber;
             auto header = HeaderSection(all.mid(lineStart, lineEnd - lineStart));
             if (header) {
                 if (bodyLines > 0) {
@@ -86,6 +89,7 @@ void INIFile::SetText(const QString& text) {
                 }
                 AddSection(std::move(current));
                 current = std::move(header);
+                current->firstLine_ = lineNumber + 1;
                 bodyStart = lineEnd + 2;
                 bodyLines = 0;
             } else {

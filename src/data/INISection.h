@@ -34,6 +34,9 @@ public:
 
     // Number of lines, never below 1.
     int Count() const { return static_cast<int>(lines_.size()); }
+    // The document line (from 1) of the first body line as the text was read;
+    // body line i is document line FirstLine() + i. 0 for a section made in memory.
+    int FirstLine() const { return firstLine_; }
     // All lines joined with CR LF.
     QString Text() const;
     // Replaces every line: the text split at CR LF ("" gives one empty line).
@@ -124,6 +127,7 @@ private:
     QString namePrefix_;
     QString nameContent_;
     QString nameSuffix_;
+    int firstLine_ = 0;
     // Reads parse and rebuild lines in place and build the key index.
     mutable std::vector<Line> lines_;
     mutable std::optional<StringKeyMap<int>> keyIndex_;

@@ -196,18 +196,27 @@ clsOskaDriver* clsDovDriver::Archive() const {
     return App().Varo != nullptr ? &App().Varo->Oska() : nullptr;
 }
 
+std::optional<QString> clsDovDriver::SoundFile(const QString& name, QString* why) {
+    if (!App().SoundFileMode) {
+        return std::nullopt;
+    }
+    return GameFolder(App().WorkspaceDir)
+        .find(QStringLiteral("sound/") + name + QStringLiteral(".ogg"), why);
+}
+
+std::optional<QString> clsDovDriver::MovieFile(const QString& path, QString& why) {
+    return ResolveMoviePath(path, why);
+}
+
 bool clsDovDriver::LoadSound(Player& player, const QString& name) {
     player.name.clear();
-    if (App().SoundFileMode) {
-        const QString relative = QStringLiteral("sound/") + name + QStringLiteral(".ogg");
-        QString why;
-        if (const auto path = GameFolder(App().WorkspaceDir).find(relative, &why)) {
-            return LoadFromFile(player, name, *path);
-        }
-        if (!GameFolder::isConfined(relative)) {
-            App().PutLog(QStringLiteral("dov sound name refused ") + quoted(name) +
-                         QStringLiteral(": ") + why);
-        }
+    QString why;
+    if (const auto path = SoundFile(name, &why)) {
+        return LoadFromFile(player, name, *path);
+    }
+    if (App().SoundFileMode && !GameFolder::isConfined(QStringLiteral("sound/") + name)) {
+        App().PutLog(QStringLiteral("dov sound name refused ") + quoted(name) +
+                     QStringLiteral(": ") + why);
     }
     return LoadFromArchive(player, name);
 }

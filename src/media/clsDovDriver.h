@@ -84,6 +84,13 @@ public:
     bool StopMovie();
     bool IsPlayingMovie();
 
+    // The file a sound of that name is read from in sound-file mode ("sound/"
+    // NAME ".ogg" in the workspace, letter case ignored); nothing otherwise.
+    static std::optional<QString> SoundFile(const QString& name, QString* why = nullptr);
+    // The file PlayMovie plays for the path; nothing, with the reason, when the
+    // path is refused or names no file.
+    static std::optional<QString> MovieFile(const QString& path, QString& why);
+
     // Section "DovStatus": "BgmFile", "BGMVolumeRate", "SelFile".
     void SaveStatus(clsSaveData& saveData);
     void LoadStatus(clsSaveData& saveData);

@@ -153,8 +153,8 @@ bool ScenarioConverter::Assemble(const QString& text) {
             }
         }
         const bool finished = FinishText();
-        recordLines_.clear();
         if (!finished) {
+            recordLines_.clear();
             records_.clear();
             return false;
         }
@@ -162,6 +162,12 @@ bool ScenarioConverter::Assemble(const QString& text) {
     if (records_.empty()) {
         Append(QStringList{QStringLiteral("nop")});
     }
+    programLines_.clear();
+    for (const SourceLine& line : recordLines_) {
+        programLines_.push_back(line.number);
+    }
+    programLines_.resize(records_.size(), lineNumber_);
+    recordLines_.clear();
     program_ = std::move(records_);
     records_.clear();
     return true;

@@ -46,6 +46,11 @@ public:
     QString ErrorReport(const QString& name) const;
     QString ErrSource() const { return errSource_; }
 
+    // The 1-based source line of each instruction of the last successful
+    // Assemble: for a text block the line that closed it, for a nop made for a
+    // label at the end (or for a text without instructions) the last line.
+    const std::vector<qint64>& SourceLineNumbers() const { return programLines_; }
+
 private:
     static const INISection* FindSection(const INIFile& document, const QString& name);
     static std::vector<TextBlockChecker::Nameplate> ReadNameplates(const INISection* section);
@@ -81,6 +86,7 @@ private:
     std::vector<SourceLine> recordLines_;
 
     std::vector<ScenarioRecord> program_;
+    std::vector<qint64> programLines_;
     QString errMsg_;
     qint64 errLine_ = 0;
     QString errSource_;

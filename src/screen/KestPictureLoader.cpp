@@ -182,6 +182,12 @@ bool KestPictureLoader::Probe(const QString& pictureName) {
     return ProbeArchive(picture);
 }
 
+bool KestPictureLoader::Exists(const QString& pictureName) const {
+    const QString picture = PictureName(pictureName);
+    return !picture.isEmpty() &&
+           (FindPngFile(picture) || FindPicFile(picture) || ArchiveKey(picture) != -1);
+}
+
 // The archive picture is decoded once here, so a damaged entry is found before
 // anything is drawn.
 bool KestPictureLoader::ProbeArchive(const QString& picture) {

@@ -43,6 +43,9 @@ public:
     // Whether LoadPng with resize would find, decode and accept the picture;
     // touches no film. Lets a caller check before it changes the scene.
     bool Probe(const QString& picture);
+    // Whether the picture has a file (picture-file mode) or an archive entry,
+    // readable or not; touches no film.
+    bool Exists(const QString& picture) const;
 
     // Whether the compositor takes a picture surface of that size.
     static bool SurfaceSizeAccepted(QSize size);
