@@ -80,8 +80,8 @@ bool LintDocument::Require(const QString& section, const QStringList& keys) {
     }
     for (const QString& key : keys) {
         if (!found->KeyExists(key)) {
-            AddAt(section, key, inSection(section) + QStringLiteral("has no key '") + key +
-                                    QLatin1Char('\''));
+            AddAt(section, key,
+                  inSection(section) + QStringLiteral("has no key '") + key + QLatin1Char('\''));
         } else if (found->KeyValue(key).trimmed().isEmpty()) {
             AddAt(section, key, inSection(section) + key + QStringLiteral(" is empty"));
         }

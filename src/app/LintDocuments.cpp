@@ -120,7 +120,8 @@ void LintDocuments::CheckWindowLayout(LintDocument& document) {
                << QStringLiteral("ChoiceSpace") << QStringLiteral("ChoiceCenter");
     }
     if (document.Require(window, needed)) {
-        for (const char* key : {"Back", "Frame", "Nameplate", "State", "WaitCursor", "ChoiceFrame"}) {
+        for (const char* key :
+             {"Back", "Frame", "Nameplate", "State", "WaitCursor", "ChoiceFrame"}) {
             document.CheckPicture(window, QLatin1String(key));
         }
         for (const QString& button : document.ListedKeys(window, QStringLiteral("Buttons"))) {
@@ -250,13 +251,13 @@ void LintDocuments::CheckSlotLayout(LintDocument& document) {
             document.RequireCount(layout, QStringLiteral("SlotXCount"));
             document.RequireCount(layout, QStringLiteral("SlotYCount"));
             document.Require(layout, {QStringLiteral("SlotXBase"), QStringLiteral("SlotYBase"),
-                                     QStringLiteral("SlotXDiff"), QStringLiteral("SlotYDiff")});
+                                      QStringLiteral("SlotXDiff"), QStringLiteral("SlotYDiff")});
         }
     }
     const QString slotBase = QStringLiteral("SlotBase");
-    if (document.Require(slotBase, {QStringLiteral("Base"), QStringLiteral("Thumb"),
-                                    QStringLiteral("Save"), QStringLiteral("Load"),
-                                    QStringLiteral("Text")})) {
+    if (document.Require(slotBase,
+                         {QStringLiteral("Base"), QStringLiteral("Thumb"), QStringLiteral("Save"),
+                          QStringLiteral("Load"), QStringLiteral("Text")})) {
         for (const char* key : {"Base", "Save", "Load"}) {
             document.CheckPicture(slotBase, QLatin1String(key));
         }
@@ -277,11 +278,11 @@ void LintDocuments::CheckOmakeMode() {
                      {QStringLiteral("NullPanel")});
     CheckOmakeScreen(document, QStringLiteral("repmode"), QStringLiteral("Rep"),
                      {QStringLiteral("NullPanel")});
-    CheckOmakeScreen(document, QStringLiteral("SndMode"), QStringLiteral("Snd"),
-                     {QStringLiteral("SndBack"), QStringLiteral("SndPlay"),
-                      QStringLiteral("SndStop"), QStringLiteral("SndNext"),
-                      QStringLiteral("SndSingle"), QStringLiteral("SndAll"),
-                      QStringLiteral("SndRandom")});
+    CheckOmakeScreen(
+        document, QStringLiteral("SndMode"), QStringLiteral("Snd"),
+        {QStringLiteral("SndBack"), QStringLiteral("SndPlay"), QStringLiteral("SndStop"),
+         QStringLiteral("SndNext"), QStringLiteral("SndSingle"), QStringLiteral("SndAll"),
+         QStringLiteral("SndRandom")});
     CheckGalleryPanels(document);
     CheckReplayPanels(document);
     CheckMusicPanels(document);
@@ -314,8 +315,9 @@ void LintDocuments::CheckOmakeScreen(LintDocument& document, const QString& sect
 void LintDocuments::CheckGalleryPanels(LintDocument& document) {
     for (const KeyedLine& panel : keyedLines(document.Section(QStringLiteral("cgmode_panel")))) {
         const QString picture = item(panel.value, 0);
-        const QString problem =
-            picture.isEmpty() ? QString() : mGame.PictureProblem(picture, QStringLiteral("picture"));
+        const QString problem = picture.isEmpty()
+                                    ? QString()
+                                    : mGame.PictureProblem(picture, QStringLiteral("picture"));
         if (!problem.isEmpty()) {
             document.Add(panel.line, problem);
         }
@@ -382,10 +384,10 @@ void LintDocuments::CheckPercentPictures(LintDocument& document) {
     if (document.Value(base, QStringLiteral("Percent")).isEmpty()) {
         return;
     }
-    std::set<int> shown = Percentages(document.Section(QStringLiteral("cgmode_cmd")),
-                                      QStringLiteral("cmd"));
-    shown.merge(Percentages(document.Section(QStringLiteral("repmode_panel")),
-                            QStringLiteral("panel")));
+    std::set<int> shown =
+        Percentages(document.Section(QStringLiteral("cgmode_cmd")), QStringLiteral("cmd"));
+    shown.merge(
+        Percentages(document.Section(QStringLiteral("repmode_panel")), QStringLiteral("panel")));
     if (App().AllCG) {
         shown.insert(100);
     }

@@ -61,8 +61,8 @@ public:
 private:
     // "WHAT 'NAME' not found in FOLDER/ or the archives", saying when the loose
     // files are not read because debug.ini's switch is off.
-    QString NotFound(const QString& what, const QString& name, const QString& folder,
-                     bool fileMode, const QString& switchName) const;
+    QString NotFound(const QString& what, const QString& name, const QString& folder, bool fileMode,
+                     const QString& switchName) const;
     QString ShownFolder(const QString& path) const;
 
     clsLaunch mLauncher;

@@ -53,8 +53,7 @@ bool isOmitted(const QString& operand) {
 
 }  // namespace
 
-LintScenarios::LintScenarios(LintGame& game, LintReport& report)
-    : mGame(game), mReport(report) {}
+LintScenarios::LintScenarios(LintGame& game, LintReport& report) : mGame(game), mReport(report) {}
 
 LintScenarios::~LintScenarios() = default;
 
@@ -193,11 +192,12 @@ void LintScenarios::ReportDuplicateLabel(const Scenario& scenario, const QString
         }
         const QString label = line.left(colon);
         const qint64 first = LineOf(scenario, script.LabelAddress(label));
-        mReport.Add(scenario.file, LineOf(scenario, address),
-                    QStringLiteral("label '") + label +
-                        QStringLiteral("' is defined again (first at line ") +
-                        QString::number(first) +
-                        QStringLiteral("); the player then drops this label and every later one"));
+        mReport.Add(
+            scenario.file, LineOf(scenario, address),
+            QStringLiteral("label '") + label +
+                QStringLiteral("' is defined again (first at line ") + QString::number(first) +
+                QStringLiteral("); the player drops the labels from here on and cannot run ") +
+                QStringLiteral("the labelled lines"));
         return;
     }
     mReport.Add(scenario.file, 0, error);
@@ -216,7 +216,8 @@ qint64 LintScenarios::LineOf(const Scenario& scenario, qint32 address, const QSt
     if (text.isEmpty()) {
         return last;
     }
-    const qint64 first = address > 0 ? scenario.lines.at(static_cast<std::size_t>(address) - 1) + 1 : 1;
+    const qint64 first =
+        address > 0 ? scenario.lines.at(static_cast<std::size_t>(address) - 1) + 1 : 1;
     for (qint64 line = first; line <= last && line <= scenario.source.size(); ++line) {
         const QString& source = scenario.source.at(line - 1);
         if (source.left(source.indexOf(QStringLiteral("//"))).contains(text, Qt::CaseInsensitive)) {

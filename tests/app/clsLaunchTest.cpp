@@ -93,6 +93,24 @@ TEST_F(clsLaunchTest, DebugModeLogIsSavedUnderLogOnRelease) {
         QString::fromUtf8(FileIo::readAll(logPath).value_or("")).contains("シナリオ読み込み"));
 }
 
+TEST_F(clsLaunchTest, ReadingOnlyTheDebugSettingsWritesNothing) {
+    clsLaunch plain;
+    EXPECT_FALSE(plain.ReadDebugSettings());
+    EXPECT_EQ(switches(), "00000011");
+    EXPECT_EQ(App().IniDir, dir.path());
+    dir.write("debug.ini",
+              Cp932Codec::encode(QStringLiteral("[debug]\r\nCGFileMode=True\r\nEntryPoint=a.b\r\n"
+                                                "[Folder]\r\nmovie=mv\r\n")));
+    clsLaunch launcher;
+    EXPECT_TRUE(launcher.ReadDebugSettings());
+    EXPECT_TRUE(launcher.IsDebugMode());
+    EXPECT_TRUE(App().CGFileMode);
+    EXPECT_EQ(App().MovieDir, dir.path() + "/mv");
+    EXPECT_EQ(launcher.DebugSec().KeyValue("EntryPoint"), "a.b");
+    EXPECT_TRUE(launcher.Log().Path().isEmpty());
+    EXPECT_FALSE(dir.exists("log"));
+}
+
 TEST(clsLaunch, LogFileNameIsTwoDigitYearToSeconds) {
     EXPECT_EQ(clsLaunch::LogFileName(QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9))),
               "log/260304170509.txt");

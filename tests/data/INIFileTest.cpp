@@ -50,6 +50,20 @@ TEST(INIFile, SectionsInFileOrderFoundIgnoringCaseFirstDuplicateFirst) {
     EXPECT_EQ(document.Sections()[3]->DebugCondition().count("condition=TextOnly"), 1);
 }
 
+TEST(INIFile, SectionsKnowTheDocumentLineOfTheirBody) {
+    const INIFile document = DocumentOf(u"; head\r\n\r\n[A]\r\nx=1\r\n\r\n[B]\r\n [C] \r\ny=2"_s);
+    const auto& sections = document.Sections();
+    ASSERT_EQ(document.Count(), 4);
+    EXPECT_EQ(sections[0]->FirstLine(), 1);
+    EXPECT_EQ(sections[1]->FirstLine(), 4);
+    EXPECT_EQ(sections[2]->FirstLine(), 7);  // an empty body: the line after its header
+    EXPECT_EQ(sections[3]->FirstLine(), 8);
+    EXPECT_EQ(sections[1]->FirstLine() + sections[1]->KeyIndex(u"x"_s), 4);
+    EXPECT_EQ(sections[3]->FirstLine() + sections[3]->KeyIndex(u"Y"_s), 8);
+    INIFile made;
+    EXPECT_EQ(made.KeySection(u"New"_s).FirstLine(), 0);
+}
+
 TEST(INIFile, MalformedHeadersAreOrdinaryLines) {
     INIFile document =
         DocumentOf("[S]\r\n[ ]\r\n[]\r\n[Game] x\r\n[Ga;me]\r\n[[x]\r\n[a[b]\r\n[open");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include <QDir>
 #include <cmath>
 #include <map>
@@ -465,6 +467,7 @@ TEST_F(clsDovDriverTest, SoundsComeFromTheArchiveOutsideSoundFileMode) {
     hooks.archive = [&oska] { return &oska; };
     auto dov = Start(hooks);
     App().SoundFileMode = false;
+    EXPECT_FALSE(clsDovDriver::SoundFile(u"click"_s));
     EXPECT_FALSE(dov->PlaySE(u"click"_s, 0));  // loose files are not looked at
     EXPECT_TRUE(Logged(u"dov file not found error 'click'"_s));
     ASSERT_TRUE(dov->PlayCV(u"AMB01"_s, 0, 0));
@@ -477,6 +480,9 @@ TEST_F(clsDovDriverTest, SoundsComeFromTheArchiveOutsideSoundFileMode) {
     EXPECT_FALSE(dov->IsPlayingSE());
 
     App().SoundFileMode = true;  // a loose file wins, a missing one falls back to the archive
+    EXPECT_EQ(clsDovDriver::SoundFile(u"CLICK"_s), dir.file(u"sound/click.ogg"_s));
+    EXPECT_FALSE(clsDovDriver::SoundFile(u"amb01"_s));
+    EXPECT_FALSE(clsDovDriver::SoundFile(u"../sound/click"_s));
     ASSERT_TRUE(dov->PlaySE(u"click"_s, 0));
     ASSERT_TRUE(dov->PlaySE(u"amb01"_s, 0));
     EXPECT_TRUE(Logged(u"dov load file 'amb01' from archive"_s));
@@ -640,6 +646,10 @@ TEST_F(clsDovDriverTest, MovieNamesAreLookedUpOnlyInsideTheGameFolder) {
     };
     auto dov = Start();
     for (const Case& c : cases) {
+        QString why;
+        const auto file = clsDovDriver::MovieFile(c.path, why);
+        EXPECT_EQ(file.has_value(), c.plays) << c.path.toStdString();
+        EXPECT_EQ(file ? QFileInfo(*file).fileName() : why, c.shown) << c.path.toStdString();
         EXPECT_EQ(dov->PlayMovie(c.path), c.plays) << c.path.toStdString();
         if (c.plays) {
             EXPECT_EQ(TakeEvents(), QStringList{u"movie play "_s + c.shown})

@@ -288,6 +288,21 @@ TEST_F(ScenarioConverterTest, FailedAssemblyKeepsTheLastProgram) {
     EXPECT_EQ(converter.ErrMsg(), QString());
 }
 
+TEST_F(ScenarioConverterTest, EachInstructionKnowsItsSourceLine) {
+    ASSERT_TRUE(converter.Assemble(QStringList{"// start", "top:", "bg a", "", "あい", "う\\b",
+                                               "if x", "elseif y", "endif", "end:"}
+                                       .join("\r\n")));
+    ASSERT_EQ(converter.RegularScript(),
+              "top:bg\ta\r\nput\t\"あいう\"\r\nif\tx\t\t4\r\ngo\t5\r\nif\ty\t\t5\r\nnop\r\n"
+              "end:nop");
+    // The put has the line closing its block; both records of the elseif have its line.
+    EXPECT_EQ(converter.SourceLineNumbers(), (std::vector<qint64>{3, 6, 7, 8, 8, 9, 10}));
+    EXPECT_FALSE(converter.Assemble("bg a\r\nendif"));
+    EXPECT_EQ(converter.SourceLineNumbers().size(), 7u);
+    ASSERT_TRUE(converter.Assemble("// only a comment"));
+    EXPECT_EQ(converter.SourceLineNumbers(), std::vector<qint64>{1});
+}
+
 TEST_F(ScenarioConverterTest, HundredThousandLineScenario) {
     QStringList source;
     for (int i = 0; i < 25000; ++i) {

@@ -165,3 +165,20 @@ TEST_F(KestPictureLoaderTest, ProbeFindsLoadablePicturesWithoutDrawing) {
     EXPECT_EQ(surface(film, FilmProp::PictureSurface), before);
     EXPECT_FALSE(logged(QStringLiteral("kest loadpicture 'file'")));
 }
+
+TEST_F(KestPictureLoaderTest, ExistsTellsAnUnreadablePictureFromAMissingOne) {
+    useArchive({{QStringLiteral("image/bad.png"), QByteArray("not a picture")}});
+    picture(QStringLiteral("file.png"), filled(4, 4, Qt::blue), "PNG");
+    dir.write(QStringLiteral("image/garbled.png"), QByteArray("\x89PNG garbled"));
+    KestPictureLoader loader(kest());
+    loader.SetImageFolder(dir.file(QStringLiteral("image")));
+    for (const char* name : {"file", "FILE.png", "garbled", "bad"}) {
+        EXPECT_TRUE(loader.Exists(QLatin1String(name))) << name;
+    }
+    EXPECT_TRUE(loader.Probe(QStringLiteral("file")));
+    EXPECT_FALSE(loader.Probe(QStringLiteral("garbled")));
+    EXPECT_FALSE(loader.Probe(QStringLiteral("bad")));
+    for (const char* name : {"none", "", "../image/file"}) {
+        EXPECT_FALSE(loader.Exists(QLatin1String(name))) << name;
+    }
+}
