@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
 #include "app/CommandLine.h"
@@ -76,6 +78,22 @@ TEST_F(OskaToolProgram, PackListExtractRoundTrip) {
     // An extracted folder packs again: its old file list is not packed as a file.
     ASSERT_EQ(oska("pack", {"@out", "@out/b.oska"}).exitCode, 0);
     EXPECT_EQ(oska("list", {"@out/b.oska"}).out, list.out);
+}
+
+TEST_F(OskaToolProgram, AFolderNamedRelativeToTheWorkingFolderPacksUnderItsOwnNames) {
+    dir.write("data/SystemInfo.ini", "[TextBlock]\r\nCharCount=20\r\nLineCount=3");
+    dir.write("data/scenario/main.txt", "start:\r\nnop");
+    dir.write("data/bg/BG01.png", "png");
+    const QString relative = QDir::current().relativeFilePath(dir.file("data"));
+    ASSERT_TRUE(QDir::isRelativePath(relative));
+    const ProgramRun pack = oska("pack", {relative, "@a.oska"});
+    ASSERT_EQ(pack.exitCode, 0) << pack.err.toStdString();
+    const QStringList lines =
+        QString::fromUtf8(oska("list", {"@a.oska"}).out).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[1].startsWith("1\tSystemInfo\tSystemInfo.ini\t"));
+    EXPECT_TRUE(lines[2].startsWith("2\tBG01\tbg/BG01.png\t"));
+    EXPECT_TRUE(lines[3].startsWith("3\tmain\tscenario/main.txt\t"));
 }
 
 TEST_F(OskaToolProgram, KeysThatCollideNameBothFiles) {

@@ -131,9 +131,11 @@ QByteArray OskaWriter::fileList(const QStringList& keys) {
 }
 
 QStringList OskaWriter::packableFiles(const QString& folder) {
-    const QDir root(folder);
+    // An absolute root: QDir::relativeFilePath returns a relative path unchanged,
+    // so a relative folder would give entry names that still begin with it.
+    const QDir root(QDir(folder).absolutePath());
     QStringList files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         files.append(root.relativeFilePath(it.next()));
     }
