@@ -192,12 +192,12 @@ void LintScenarios::ReportDuplicateLabel(const Scenario& scenario, const QString
         }
         const QString label = line.left(colon);
         const qint64 first = LineOf(scenario, script.LabelAddress(label));
-        mReport.Add(
-            scenario.file, LineOf(scenario, address),
-            QStringLiteral("label '") + label +
-                QStringLiteral("' is defined again (first at line ") + QString::number(first) +
-                QStringLiteral("); the player drops the labels from here on and cannot run ") +
-                QStringLiteral("the labelled lines"));
+        mReport.Add(scenario.file, LineOf(scenario, address),
+                    QStringLiteral("label '") + label +
+                        QStringLiteral("' is defined again (first at line ") +
+                        QString::number(first) +
+                        QStringLiteral("); the player drops the labels from here on and cannot run "
+                                       "the labelled lines"));
         return;
     }
     mReport.Add(scenario.file, 0, error);

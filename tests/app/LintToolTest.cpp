@@ -88,7 +88,7 @@ TEST(LintToolProgram, EveryPlantedMistakeIsReportedOnceAtItsLine) {
         "saveload_mode.ini:11: [Button] has no key 'PageNo02'\n"
         "scenario/broken.txt:4: cannot be assembled: 字幕省略で不正な半角文字 'a' があります。\n"
         "scenario/start.txt:9: picture 'bg_rooom' not found in image/ or the archives\n"
-        "scenario/start.txt:13: voice 'aki009' not found in sound/ or the archives\n"
+        "scenario/start.txt:12: voice 'aki009' not found in sound/ or the archives\n"
         "scenario/start.txt:15: sound 'se_dor' not found in sound/ or the archives\n"
         "scenario/start.txt:17: mask 'rule_wip' not found in image/ or the archives\n"
         "scenario/start.txt:24: movie 'op2.avi' not found in movie/\n"
