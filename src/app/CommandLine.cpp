@@ -250,9 +250,10 @@ QString CommandLine::LintUsage() {
         "    and the mode documents exists, in its folder or in an archive;\n"
         "  - game_mode, title_mode, saveload_mode and omake_mode have the keys their screens\n"
         "    need (the ending roll takes its pictures from playending, checked above).\n"
-        "Only literal operands are checked: a message or movie given by a variable, a\n"
-        "constant or a comparison is not. Exit status: 0 when nothing was found, 1 when\n"
-        "something was, 2 when the game could not be checked.\n");
+        "Only literal operands (a quoted text, a number) are checked: a message or movie\n"
+        "given by a variable or a constant, or computed from one, is not.\n"
+        "Exit status: 0 when nothing was found, 1 when something was, 2 when the game\n"
+        "could not be checked.\n");
 }
 
 QString CommandLine::PlayUsage() {
