@@ -110,8 +110,8 @@ protected:
     }
 
     // The slot's document; its picture is the document's own (as the save and
-    // load screen shows it) or, when a save was cut short between the two, the
-    // next version's.
+    // load screen shows it) or, when a save was cut short between the two, a
+    // newer version's.
     Reading loadSlot() {
         clsSaveData save;
         if (!save.IsLoadable(killwriter::SlotName())) {
@@ -131,8 +131,11 @@ protected:
         const QString shown = save.PreviewPath(killwriter::SlotName());
         const bool own = !shown.isEmpty();
         const Reading picture = loadPicture(own ? shown : slotFile(".bmp"));
-        const int expected = *document.version + (own ? 0 : 1);
-        if (picture.version != expected) {
+        // A newer picture belongs to a save cut short before its document; versions
+        // may skip between writers, so it is newer, not necessarily the next.
+        const bool fits = picture.version && (own ? *picture.version == *document.version
+                                                  : *picture.version > *document.version);
+        if (!fits) {
             return Fault(
                 QStringLiteral("slot version %1 with %2 picture: %3")
                     .arg(*document.version)

@@ -46,6 +46,18 @@ TEST(FileIo, DurableWriteReplacesTheFileOrKeepsTheOldOneWhenItFailsHalfWay) {
     EXPECT_EQ(dir.entries(), QStringList{"sd00.ini"});  // no temporary file left
 }
 
+TEST(FileIo, DurableWriteRemovesTheTemporaryFileAKilledWriteOfTheSameFileLeft) {
+    TempFolder dir;
+    dir.write("sd00.ini.Xq3vZ8", "cut short");  // as a killed write leaves it
+    dir.write("sd00.ini.backup", "the player's");
+    dir.write("config.ini.Xq3vZ8", "another file's");
+    ASSERT_TRUE(FileIo::writeDurable(dir.file("sd00.ini"), "new"));
+    QStringList left = dir.entries();
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"config.ini.Xq3vZ8", "sd00.ini", "sd00.ini.backup"}));
+    EXPECT_EQ(dir.read("sd00.ini"), "new");
+}
+
 TEST(FileIo, ReadingMissingOrFolderGivesNothingAndAppendAddsToTheEnd) {
     TempFolder dir;
     EXPECT_FALSE(FileIo::readAll(dir.file("none")));

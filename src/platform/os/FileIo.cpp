@@ -1,5 +1,6 @@
 #include "platform/os/FileIo.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QDir>
@@ -19,7 +20,32 @@ std::optional<QByteArray> FileIo::readAll(const QString& path) {
     return bytes;
 }
 
+namespace {
+
+// The temporary file of a durable write is NAME plus "." and six random letters and
+// digits. A process killed in the middle of a write leaves it behind; the next
+// write of the same file removes it. All-lowercase endings ("NAME.backup") are
+// left alone: they may be the player's own.
+void removeTemporariesOf(const QString& path) {
+    const QFileInfo target(path);
+    QDir folder = target.absoluteDir();
+    const QStringList names = folder.entryList({target.fileName() + QStringLiteral(".??????")},
+                                               QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QString ending = name.right(6);
+        const bool random = std::all_of(ending.begin(), ending.end(), [](QChar ch) {
+            return ch.isLetterOrNumber() && ch.unicode() < 0x80;
+        });
+        if (random && ending != ending.toLower()) {
+            folder.remove(name);
+        }
+    }
+}
+
+}  // namespace
+
 bool FileIo::writeDurable(const QString& path, QByteArrayView bytes) {
+    removeTemporariesOf(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return false;

@@ -13,7 +13,8 @@ public:
 
     // Replaces the file durably: the bytes go to a temporary file in the same folder,
     // which is flushed and renamed over the old one. On any failure the old file is
-    // untouched and no temporary file remains.
+    // untouched and no temporary file remains; one left by a process killed while
+    // writing the file is removed by the next write.
     static bool writeDurable(const QString& path, QByteArrayView bytes);
 
     // Appends to the file, creating it when missing.
