@@ -356,7 +356,7 @@ void clsInterpreter::ReportRuntimeError(const QString& message) {
     mHost.Msg(message, MsgBox::OkOnly);
     const QString rule = QStringLiteral("#############################");
     mHost.PutLog(rule);
-    mHost.PutLog(QStringLiteral("実行時エラー : 第") + QString::number(mAddress + 1) +
+    mHost.PutLog(QStringLiteral("実行時エラー : 第") + QString::number(qint64{mAddress} + 1) +
                  QStringLiteral("要素"));
     mHost.PutLog(message);
     mHost.PutLog(rule);

@@ -120,6 +120,14 @@ TEST_F(clsInterpreterTest, RuntimeErrorsAreSilentOutsideDebugMode) {
     EXPECT_EQ(host.logSaves, 3);
 }
 
+TEST_F(clsInterpreterTest, AJumpFarBeyondTheIntegerRangeIsReportedAtItsOwnElement) {
+    scenario(QStringLiteral("g"), QStringLiteral("go\t97777777777777777777\r\nwait\r\n"));
+    run(QStringLiteral("g."));
+    // The element number is one past the largest address, not an overflowed one.
+    EXPECT_TRUE(host.log.contains(QStringLiteral("実行時エラー : 第2147483648要素")))
+        << host.log.join(u'\n').toStdString();
+}
+
 TEST_F(clsInterpreterTest, LabelExpressions) {
     scenario(QStringLiteral("a"), QStringLiteral("nop\r\nhere:\r\nnop\r\nnop\r\n"));
     scenario(QStringLiteral("b"), QStringLiteral("nop\r\n"));
