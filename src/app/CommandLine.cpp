@@ -6,6 +6,10 @@ bool isHelp(const QString& arg) {
     return arg == QLatin1String("--help") || arg == QLatin1String("-h");
 }
 
+bool isVersion(const QString& arg) {
+    return arg == QLatin1String("--version") || arg == QLatin1String("-V");
+}
+
 CommandLine failure(const QString& message) {
     CommandLine result;
     result.command = CommandLine::Command::Error;
@@ -119,6 +123,12 @@ CommandLine parsePlay(const QStringList& args) {
         const QString& arg = args.at(i);
         if (isHelp(arg)) {
             return help(CommandLine::PlayUsage());
+        }
+        if (isVersion(arg)) {
+            CommandLine version;
+            version.command = CommandLine::Command::Version;
+            version.text = CommandLine::VersionText();
+            return version;
         }
         if (arg == QLatin1String("--headless")) {
             result.headless = true;
@@ -265,12 +275,19 @@ QString CommandLine::PlayUsage() {
         "       varo save decode FILE\n"
         "       varo save encode FILE [-o OUT]\n"
         "       varo oska pack DIR OUT | list ARCHIVE | extract ARCHIVE DIR\n"
+        "       varo --version\n"
         "Plays the game in GAME_DIR (the bundled demo game without it).\n"
         "  --save-dir DIR  keep settings and save slots in DIR\n"
         "  --headless      run without a window on a virtual clock\n"
         "  --input FILE    scripted input for a headless run\n"
         "  --trace FILE    write the run's events to FILE\n"
-        "  --shots DIR     folder for screenshots taken by the input script\n");
+        "  --shots DIR     folder for screenshots taken by the input script\n"
+        "  -V, --version   print the version and exit\n"
+        "Each command has --help. More in the manual page, varo(1).\n");
+}
+
+QString CommandLine::VersionText() {
+    return QStringLiteral("varo " VARO_VERSION "\n");
 }
 
 QString CommandLine::SaveUsage() {

@@ -15,6 +15,7 @@ struct CommandLine {
         Asm,
         Lint,
         Help,
+        Version,
         Error
     };
 
@@ -27,12 +28,14 @@ struct CommandLine {
     QString shotsDir;
     QString file;    // save decode / encode: the input file; oska: DIR to pack or ARCHIVE
     QString output;  // save encode: -o OUT; oska pack: OUT; oska extract: DIR
-    QString text;    // Help: the usage text; Error: the message
+    QString text;    // Help: the usage text; Version: the version line; Error: the message
 
     // Arguments without the program name.
     static CommandLine Parse(const QStringList& args);
 
     static QString PlayUsage();
+    // "varo VERSION" and a line break, as --version prints it.
+    static QString VersionText();
     static QString SaveUsage();
     static QString OskaUsage();
     static QString AsmUsage();

@@ -51,16 +51,17 @@ std::unique_ptr<Platform> makePlatform(const CommandLine& command) {
 
 }  // namespace
 
-QString VaroEntry::DemoGameDir() {
+QString VaroEntry::DemoGameDir(const QString& installedDir) {
     const QString exeDir = QCoreApplication::applicationDirPath();
+    // An installed program never takes a games/demo that merely lies above it.
     for (const QString& candidate :
-         {exeDir + QStringLiteral("/games/demo"), exeDir + QStringLiteral("/../games/demo"),
-          exeDir + QStringLiteral("/../share/varo/games/demo")}) {
+         {exeDir + QStringLiteral("/games/demo"), exeDir + QLatin1Char('/') + installedDir,
+          exeDir + QStringLiteral("/../games/demo")}) {
         if (QFileInfo(candidate).isDir()) {
             return QDir::cleanPath(candidate);
         }
     }
-    return QDir::cleanPath(exeDir + QStringLiteral("/games/demo"));
+    return QString();
 }
 
 QString VaroEntry::ChooseSaveDir(const QString& appDir, const QString& override) {
@@ -78,8 +79,12 @@ QString VaroEntry::ChooseSaveDir(const QString& appDir, const QString& override)
 
 int VaroEntry::Play(const CommandLine& command) {
     AppState& app = App();
-    const QString gameDir = command.gameDir.isEmpty() ? DemoGameDir() : command.gameDir;
-    app.AppDir = withoutTrailingSeparator(QDir(gameDir).absolutePath());
+    if (command.gameDir.isEmpty()) {
+        return Console::Fail(
+            QStringLiteral("varo: no game folder given, and the bundled demo game is not "
+                           "installed; usage: varo GAME_DIR"));
+    }
+    app.AppDir = withoutTrailingSeparator(QDir(command.gameDir).absolutePath());
     app.SaveDir = ChooseSaveDir(app.AppDir, command.saveDir);
     FileIo::makeDirectories(app.SaveDir);
 

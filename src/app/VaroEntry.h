@@ -14,8 +14,10 @@ public:
     // Returns the process exit code.
     static int Play(const CommandLine& command);
 
-    // The bundled demo game's folder, looked up beside the executable.
-    static QString DemoGameDir();
+    // The bundled demo game's folder: beside the executable, at `installedDir`
+    // (relative to the executable's folder) when installed, or above it in a build
+    // tree; "" when there is none.
+    static QString DemoGameDir(const QString& installedDir);
 
     // The save folder: the override when given, else GAME/savedata when that can be
     // written, else the per-user data folder named after the game folder.

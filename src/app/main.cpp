@@ -10,6 +10,7 @@
 #include "app/OskaTool.h"
 #include "app/SaveFileTool.h"
 #include "app/VaroEntry.h"
+#include "platform/dov/DovCodecsLoader.h"
 
 namespace {
 
@@ -44,9 +45,13 @@ void ensureRuntimeDir() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Where an installed program's media plugin lies, seen from the program's folder
+    // (cmake/Install.cmake).
+    DovCodecsLoader::SetProgramRelativeDir(QStringLiteral(VARO_INSTALLED_PLUGIN_DIR));
     CommandLine command = CommandLine::Parse(arguments(argc, argv));
     switch (command.command) {
         case CommandLine::Command::Help:
+        case CommandLine::Command::Version:
             Console::Out(command.text.toUtf8());
             return 0;
         case CommandLine::Command::Error:
@@ -88,5 +93,11 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varo"));
+    // The desktop entry the window belongs to, for its icon and name in the desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("varo"));
+    // No game given: the bundled demo game, of the build tree or installed.
+    if (command.gameDir.isEmpty()) {
+        command.gameDir = VaroEntry::DemoGameDir(QStringLiteral(VARO_INSTALLED_DEMO_DIR));
+    }
     return VaroEntry::Play(command);
 }

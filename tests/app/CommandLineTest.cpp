@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 using Command = CommandLine::Command;
 
 namespace {
@@ -45,4 +47,17 @@ TEST(CommandLine, SaveCommandsHelpAndErrors) {
     EXPECT_EQ(encode.file, "c.txt");
     EXPECT_EQ(encode.output, "c.ini");
     EXPECT_TRUE(parse("save encode --help").text.contains("encode"));
+}
+
+TEST(CommandLine, VersionPrintsTheProgramNameAndVersion) {
+    for (const char* line : {"--version", "-V", "game --version", "--headless -V"}) {
+        const CommandLine cmd = parse(line);
+        EXPECT_EQ(cmd.command, Command::Version) << line;
+        EXPECT_EQ(cmd.text, QStringLiteral("varo " VARO_VERSION "\n")) << line;
+    }
+    EXPECT_TRUE(QString(VARO_VERSION).contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+$")));
+    // Only the play command takes it; the tools read it as an argument.
+    EXPECT_EQ(parse("asm --version").command, Command::Error);
+    EXPECT_EQ(parse("--version-x").command, Command::Error);
+    EXPECT_TRUE(parse("--help").text.contains("--version"));
 }

@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 
@@ -91,4 +93,25 @@ TEST(DovCodecsLoader, FilesThatAreNotThePluginAreRefused) {
     EXPECT_EQ(other.codecs(error), nullptr);
     EXPECT_TRUE(error.startsWith(kUnavailable)) << error.toStdString();
     EXPECT_TRUE(error.contains(QString::fromLatin1(DovCodecs::kEntryPoint))) << error.toStdString();
+}
+
+// The program names its installed plugin folder; the build's copy is then never
+// taken, so an installed program cannot run on a stale build's decoders.
+TEST(DovCodecsLoader, AnInstalledProgramTakesThePluginOfItsInstalledFolder) {
+    TempFolder dir;
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString relative = QDir(programDir).relativeFilePath(dir.file(QStringLiteral("lib")));
+    const QString installed = dir.file(QStringLiteral("lib/libvaro_media.so"));
+    ASSERT_FALSE(QFile::exists(programDir + QStringLiteral("/libvaro_media.so")));
+    const QString builds = DovCodecsLoader::DefaultPath();
+    DovCodecsLoader::SetProgramRelativeDir(relative);
+    const QString missing = DovCodecsLoader::DefaultPath();
+    ASSERT_TRUE(QDir().mkpath(dir.file(QStringLiteral("lib"))));
+    ASSERT_TRUE(QFile::copy(builds, installed));
+    const QString present = DovCodecsLoader::DefaultPath();
+    DovCodecsLoader::SetProgramRelativeDir(QString());
+    EXPECT_EQ(missing, installed);
+    EXPECT_EQ(present, installed);
+    EXPECT_NE(builds, installed);
+    EXPECT_EQ(DovCodecsLoader::DefaultPath(), builds);
 }

@@ -1,18 +1,41 @@
 #include "platform/dov/DovCodecsLoader.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include "platform/os/FileIo.h"
 
 DovCodecsLoader::DovCodecsLoader(QString pluginPath) : pluginPath_(std::move(pluginPath)) {}
+
+namespace {
+
+QString& programRelativeDir() {
+    static QString folder;
+    return folder;
+}
+
+}  // namespace
+
+void DovCodecsLoader::SetProgramRelativeDir(const QString& folder) {
+    programRelativeDir() = folder;
+}
 
 QString DovCodecsLoader::DefaultPath() {
     const QString built = QStringLiteral(VARO_MEDIA_PLUGIN);
     if (QCoreApplication::instance() == nullptr) {
         return built;
     }
-    const QString besideProgram = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                                  built.section(QLatin1Char('/'), -1);
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString name = built.section(QLatin1Char('/'), -1);
+    const QString besideProgram = programDir + QLatin1Char('/') + name;
+    if (!programRelativeDir().isEmpty()) {
+        // The program: beside it in a build tree, else its installed plugin folder,
+        // which is also where a missing plugin is reported.
+        const QString installed =
+            QDir::cleanPath(programDir + QLatin1Char('/') + programRelativeDir()) +
+            QLatin1Char('/') + name;
+        return FileIo::isFile(besideProgram) ? besideProgram : installed;
+    }
     // Tests and benchmarks have no plugin beside them and take the build's; a
     // missing plugin is otherwise reported where the program expects it.
     return FileIo::isFile(besideProgram) || !FileIo::isFile(built) ? besideProgram : built;

@@ -9,7 +9,8 @@
 // Loads the media plugin, which holds the sound and movie decoders, the first
 // time they are asked for. The program itself then starts without the decoder
 // libraries and their dependencies. The plugin is looked for next to the
-// program and, failing that, where the build put it (tests, benchmarks).
+// program, then in the installed program's plugin folder and, failing that,
+// where the build put it (tests, benchmarks).
 // When it cannot be loaded every request fails with the same reason; the
 // plugin is tried only once.
 class DovCodecsLoader {
@@ -29,6 +30,11 @@ public:
 
     // Where the plugin is loaded from when no path was given.
     static QString DefaultPath();
+
+    // The installed plugin's folder relative to the program's folder (such as
+    // "../lib/varo"), set once by the program before anything plays. When set,
+    // the build's copy is never taken: an installed program uses its own plugin.
+    static void SetProgramRelativeDir(const QString& folder);
 
 private:
     void load();
