@@ -11,6 +11,7 @@
 #include "app/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
+#include "app/GameFolderCheck.h"
 #include "app/HeadlessRunner.h"
 #include "app/InputScript.h"
 #include "app/clsLaunch.h"
@@ -85,8 +86,6 @@ int VaroEntry::Play(const CommandLine& command) {
                            "installed; usage: varo GAME_DIR"));
     }
     app.AppDir = withoutTrailingSeparator(QDir(command.gameDir).absolutePath());
-    app.SaveDir = ChooseSaveDir(app.AppDir, command.saveDir);
-    FileIo::makeDirectories(app.SaveDir);
 
     std::unique_ptr<Platform> platform = makePlatform(command);
     if (!command.traceFile.isEmpty() && !platform->trace().openFile(command.traceFile)) {
@@ -111,27 +110,52 @@ int VaroEntry::Play(const CommandLine& command) {
     {
         clsLaunch launcher;
         app.Launcher = &launcher;
-        if (!QFileInfo(app.AppDir).isDir()) {
-            launcher.Msg(QStringLiteral("ゲームフォルダが見つかりません。\n") + app.AppDir,
-                         MsgBox::Critical);
-            exitCode = 1;
-        } else if (!launcher.Init()) {
-            launcher.Msg(QStringLiteral("シナリオランチャの初期化に失敗しました。"), 0);
-            launcher.ExitApp();
-            exitCode = 1;
-        } else {
-            app.EngineClosing = false;
-            launcher.OpenVaro();
-            exitCode = RunUntilExit(launcher, input, command);
-            if (launcher.EngineStartFailed()) {
-                exitCode = 1;
-            }
-        }
+        exitCode = StartAndRun(launcher, input, command);
         app.Launcher = nullptr;
     }
     platform->trace().write(QStringLiteral("exit ") + QString::number(exitCode));
     app.platform = nullptr;
     return exitCode;
+}
+
+int VaroEntry::StartAndRun(clsLaunch& launcher, const InputScript& input,
+                           const CommandLine& command) {
+    AppState& app = App();
+    const QString problem = FolderProblem(launcher);
+    if (!problem.isEmpty()) {
+        // Nothing is written into a folder that holds no game.
+        ReportStartFailure(launcher, app.AppDir + QStringLiteral(": ") + problem);
+        return 1;
+    }
+    app.SaveDir = ChooseSaveDir(app.AppDir, command.saveDir);
+    FileIo::makeDirectories(app.SaveDir);
+    if (!launcher.Init()) {
+        launcher.Msg(QStringLiteral("シナリオランチャの初期化に失敗しました。"), 0);
+        launcher.ExitApp();
+        return 1;
+    }
+    app.EngineClosing = false;
+    launcher.OpenVaro();
+    const int exitCode = RunUntilExit(launcher, input, command);
+    if (launcher.EngineStartFailed()) {
+        // The engine showed its reason in a box; the terminal gets it too.
+        Console::Fail(QStringLiteral("varo: ") + app.AppDir + QStringLiteral(": ") +
+                      launcher.LastMessage());
+        return 1;
+    }
+    return exitCode;
+}
+
+QString VaroEntry::FolderProblem(clsLaunch& launcher) {
+    AppState& app = App();
+    // debug.ini may move the INI and archive folders; reading it writes nothing.
+    launcher.ReadDebugSettings();
+    return GameFolderCheck::Problem(app.AppDir, app.IniDir, app.ArchiveDir);
+}
+
+void VaroEntry::ReportStartFailure(clsLaunch& launcher, const QString& message) {
+    Console::Fail(QStringLiteral("varo: ") + message);
+    launcher.Msg(message, MsgBox::Critical);
 }
 
 int VaroEntry::RunUntilExit(clsLaunch& launcher, const InputScript& input,

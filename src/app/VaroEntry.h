@@ -24,6 +24,13 @@ public:
     static QString ChooseSaveDir(const QString& appDir, const QString& override);
 
 private:
+    // Checks the game folder, then starts the launcher and the engine and plays.
+    static int StartAndRun(clsLaunch& launcher, const InputScript& input,
+                           const CommandLine& command);
+    // Why the game folder cannot be played, after "FOLDER: "; "" when it may be.
+    static QString FolderProblem(clsLaunch& launcher);
+    // A failed start: one line on standard error and, as every message, a box.
+    static void ReportStartFailure(clsLaunch& launcher, const QString& message);
     // Plays until the launcher has exited: the Qt event loop, or the headless runner.
     static int RunUntilExit(clsLaunch& launcher, const InputScript& input,
                             const CommandLine& command);

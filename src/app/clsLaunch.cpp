@@ -110,6 +110,7 @@ const INISection& clsLaunch::DebugSec() const {
 // A box shown while the game window is up is centred on it.
 int clsLaunch::Msg(const QString& prompt, int buttons, const QString& title) {
     const QString caption = title.isEmpty() ? mTitle : title;
+    mLastMessage = prompt;
     Platform* platform = App().platform;
     if (platform == nullptr) {
         return 0;

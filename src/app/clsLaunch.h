@@ -62,6 +62,9 @@ public:
     // Shows a message box (MsgBox style bits); "" as title means Title().
     // Returns the MsgBox::Id of the button pressed.
     int Msg(const QString& prompt, int buttons = 0, const QString& title = QString());
+    // The text of the last message box shown ("" before the first), such as the
+    // reason a failed start gave.
+    const QString& LastMessage() const { return mLastMessage; }
 
     // The log file's name for a start at the given local time: log/yymmddhhnnss.txt.
     static QString LogFileName(const QDateTime& start);
@@ -76,6 +79,7 @@ private:
 
     PageLog mLog;
     QString mTitle;
+    QString mLastMessage;
     std::unique_ptr<INIFile> mDebugDoc;
     INISection mEmptyDebugSec;
     std::unique_ptr<clsVaro> mVaro;

@@ -43,9 +43,10 @@ TEST_F(EngineRun, MinimalGameStartsTheTitleAndShutsDownInOrder) {
     EXPECT_TRUE(dir.exists("game/savedata/sd00.ini"));
 }
 
+// A game without its system information is refused before the engine starts
+// (GameFolderRunTest); a damaged one is reported by the engine like the others.
 TEST_F(EngineRun, EachMissingSystemDocumentIsReportedAndTheEngineShutsDown) {
     const std::pair<const char*, const char*> documents[] = {
-        {"SystemInfo.ini", "システム情報をロードできません。"},
         {"game_mode.ini", "ゲームモード設定をロードできません。"},
         {"omake_mode.ini", "おまけモード設定をロードできません。"},
         {"saveload_mode.ini", "セーブ・ロードモード初期化ファイルがロードできません。"},
