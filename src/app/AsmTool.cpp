@@ -7,6 +7,7 @@
 #include "app/ArchiveStartup.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
+#include "app/GameFolderCheck.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
 #include "app/stdHelpers.h"
@@ -18,21 +19,34 @@
 
 namespace {
 
+// Without --game the folder was guessed from the file's place: errors say how to name it.
+QString withHint(const QString& error, bool gameGiven) {
+    return gameGiven ? error : error + QStringLiteral("; name the game folder with --game DIR");
+}
+
 // The game's system information, read as the player reads it: debug.ini's
-// folders, then the loose file or the archives.
-std::unique_ptr<INIFile> loadSystemInfo(const QString& gameDir, QString& error) {
+// folders, then the loose file or the archives. An archive that cannot be
+// registered is only warned about, so that a scenario beside a damaged archive
+// still gets its own errors reported.
+std::unique_ptr<INIFile> loadSystemInfo(const QString& gameDir, bool gameGiven, QString& error) {
     App().AppDir = QDir(gameDir).absolutePath();
     clsLaunch launcher;
-    launcher.Init();
-    launcher.Log().SetAutoSave(false);  // a tool run leaves no log file in the game
+    launcher.ReadDebugSettings();  // a tool run writes nothing into the game
+    const QString problem = GameFolderCheck::Problem(App().AppDir, App().IniDir, App().ArchiveDir);
+    if (!problem.isEmpty()) {
+        error = withHint(App().AppDir + QStringLiteral(": ") + problem, gameGiven);
+        return nullptr;
+    }
     clsVaro varo;
     App().Varo = &varo;
-    std::unique_ptr<INIFile> info;
-    if (ArchiveStartup::RegisterArchives(varo.Oska(), App().ArchiveDir, error)) {
-        info = stdINI::LoadINIByKey(QStringLiteral("SystemInfo"));
-        if (info == nullptr) {
-            error = QStringLiteral("システム情報をロードできません。");
-        }
+    QString archiveFailure;
+    if (!ArchiveStartup::RegisterArchives(varo.Oska(), App().ArchiveDir, archiveFailure)) {
+        Console::Warn(QStringLiteral("varo asm: warning: ") + archiveFailure);
+    }
+    std::unique_ptr<INIFile> info = stdINI::LoadINIByKey(QStringLiteral("SystemInfo"));
+    if (info == nullptr) {
+        error = withHint(App().AppDir + QStringLiteral(": システム情報をロードできません。"),
+                         gameGiven);
     }
     App().Varo = nullptr;
     return info;
@@ -55,7 +69,7 @@ int AsmTool::Run(const CommandLine& command) {
     }
     const QString gameDir = command.gameDir.isEmpty() ? GameDirOf(command.file) : command.gameDir;
     QString error;
-    const auto info = loadSystemInfo(gameDir, error);
+    const auto info = loadSystemInfo(gameDir, !command.gameDir.isEmpty(), error);
     if (info == nullptr) {
         return Console::Fail(QStringLiteral("varo asm: ") + error);
     }

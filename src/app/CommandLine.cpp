@@ -237,9 +237,12 @@ QString CommandLine::AsmUsage() {
     return QStringLiteral(
         "usage: varo asm FILE [--game DIR] [-o OUT]\n"
         "Assembles one scenario with the text-block settings of the game in DIR (by default the\n"
-        "folder above FILE's scenario folder, else FILE's folder). With -o the instruction lines\n"
-        "are written as an archive stores them (CP932, CR LF); otherwise they are printed as\n"
-        "UTF-8, one per line. An assembly error is printed as the player would see it; exit 1.\n");
+        "folder above FILE's scenario folder, else FILE's folder). A folder without the game's\n"
+        "SystemInfo.ini (loose or in an archive) is refused: name the game with --game DIR.\n"
+        "An archive of the game that cannot be read is only warned about. With -o the\n"
+        "instruction lines are written as an archive stores them (CP932, CR LF); otherwise\n"
+        "they are printed as UTF-8, one per line. An assembly error is printed as the player\n"
+        "would see it; exit 1.\n");
 }
 
 QString CommandLine::LintUsage() {

@@ -24,8 +24,12 @@ void Console::Err(const QByteArray& bytes) {
 }
 
 int Console::Fail(const QString& message) {
+    Warn(message);
+    return 1;
+}
+
+void Console::Warn(const QString& message) {
     QString text = message;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     Err((text + QLatin1Char('\n')).toUtf8());
-    return 1;
 }

@@ -11,4 +11,6 @@ public:
     // Prints the message as one UTF-8 line to standard error (CR LF shown as line
     // breaks) and returns the failing exit code 1.
     static int Fail(const QString& message);
+    // The same line for a problem that does not stop the command.
+    static void Warn(const QString& message);
 };

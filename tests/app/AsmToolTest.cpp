@@ -78,3 +78,39 @@ TEST(AsmTool, GameFolderIsAboveTheScenarioFolder) {
     EXPECT_EQ(AsmTool::GameDirOf("/g/Scenario/a.txt"), "/g");
     EXPECT_EQ(AsmTool::GameDirOf("/g/other/a.txt"), "/g/other");
 }
+
+TEST_F(AsmToolTest, AFileOutsideAGameAsksForTheGameFolder) {
+    dir.write("loose/bad.txt", "nop\r\n\r\nelse\r\n");
+    const ProgramRun outside = varo({"asm", "@loose/bad.txt"});
+    EXPECT_EQ(outside.exitCode, 1);
+    EXPECT_EQ(QString::fromUtf8(outside.err),
+              "varo asm: " + dir.file("loose") +
+                  ": not a Varo game (no SystemInfo.ini); name the game folder with --game DIR\n");
+    EXPECT_TRUE(outside.out.isEmpty());
+    // The same file with a game assembles, and a wrong --game is named.
+    const ProgramRun withGame = varo({"asm", "@loose/bad.txt", "--game", "@game"});
+    EXPECT_TRUE(QString::fromUtf8(withGame.err).startsWith("シナリオアセンブルエラー"));
+    const ProgramRun wrongGame = varo({"asm", "@loose/bad.txt", "--game", "@nowhere"});
+    EXPECT_EQ(wrongGame.exitCode, 1);
+    EXPECT_EQ(QString::fromUtf8(wrongGame.err),
+              "varo asm: " + dir.file("nowhere") + ": no such folder\n");
+    EXPECT_TRUE(varo({"asm", "--help"}).out.contains("--game DIR"));
+}
+
+TEST_F(AsmToolTest, ADamagedArchiveBesideTheScenarioDoesNotHideItsErrors) {
+    dir.write("game/broken.oska", "PK\x03\x04 not really a zip");
+    source("bad", "nop\r\n\r\nelse\r\n");
+    const ProgramRun run = varo({"asm", "@game/scenario/bad.txt"});
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList lines = QString::fromUtf8(run.err).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << run.err.toStdString();
+    EXPECT_EQ(lines.at(0), "varo asm: warning: アーカイブの初期化に失敗しました。");
+    EXPECT_EQ(lines.at(1), dir.file("game/broken.oska"));
+    EXPECT_EQ(lines.mid(2),
+              QStringList({"シナリオアセンブルエラー  bad . 3", "else", "else without if"}));
+    // A sound scenario still assembles, with the warning.
+    const ProgramRun good = varo({"asm", "@game/scenario/start.txt"});
+    EXPECT_EQ(good.exitCode, 0) << good.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(good.out), QString(expected).replace("\r\n", "\n") + '\n');
+    EXPECT_TRUE(good.err.startsWith("varo asm: warning: "));
+}
