@@ -3,14 +3,15 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/AppState.h"
 #include "app/ArchiveStartup.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
+#include "data/clsOskaDriver.h"
 #include "data/stdINI.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"
@@ -26,7 +27,7 @@ std::unique_ptr<INIFile> loadSystemInfo(const QString& gameDir, QString& error) 
     launcher.Init();
     launcher.Log().SetAutoSave(false);  // a tool run leaves no log file in the game
     clsVaro varo;
-    App().Varo = &varo;
+    App().Archives = &varo.Oska();
     std::unique_ptr<INIFile> info;
     if (ArchiveStartup::RegisterArchives(varo.Oska(), App().ArchiveDir, error)) {
         info = stdINI::LoadINIByKey(QStringLiteral("SystemInfo"));
@@ -34,7 +35,7 @@ std::unique_ptr<INIFile> loadSystemInfo(const QString& gameDir, QString& error) 
             error = QStringLiteral("システム情報をロードできません。");
         }
     }
-    App().Varo = nullptr;
+    App().Archives = nullptr;
     return info;
 }
 

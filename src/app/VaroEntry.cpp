@@ -8,13 +8,13 @@
 
 #include <QAction>
 
-#include "app/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
 #include "app/HeadlessRunner.h"
 #include "app/InputScript.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "platform/Platform.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/InstanceLock.h"
