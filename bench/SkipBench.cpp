@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "platform/os/Cp932Codec.h"

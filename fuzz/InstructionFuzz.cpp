@@ -8,7 +8,7 @@
 
 #include "FakeInterpreterHost.h"
 #include "InstructionTable.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"

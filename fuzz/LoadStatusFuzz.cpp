@@ -16,9 +16,9 @@
 #include <optional>
 #include <string>
 
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "data/Scrambler.h"
 #include "data/clsSaveData.h"
 #include "platform/Platform.h"
@@ -121,7 +121,7 @@ private:
     void Stop() {
         launcher_->ExitApp();
         launcher_.reset();
-        App().Varo = nullptr;
+        App().Archives = nullptr;
         App().Launcher = nullptr;
         App().EngineClosing = false;
         App().ResetSwitchesAndFolders();

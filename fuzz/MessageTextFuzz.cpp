@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "platform/Platform.h"
 #include "platform/os/Cp932Codec.h"

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <cstdint>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"

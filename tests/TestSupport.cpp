@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "platform/os/ScriptedMessageBoxPresenter.h"
 #include "platform/os/VirtualClock.h"
 

@@ -43,7 +43,7 @@ public:
 
 private:
     Platform* savedPlatform_;
-    clsLaunch* savedLauncher_;
+    LauncherServices* savedLauncher_;
     QString savedSaveDir_;
 };
 

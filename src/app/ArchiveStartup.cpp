@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "app/AppState.h"
-#include "media/clsOskaDriver.h"
+#include "base/AppState.h"
+#include "data/clsOskaDriver.h"
 #include "platform/tusk/OskaArchive.h"
 #include "platform/tusk/PellLibrary.h"
 

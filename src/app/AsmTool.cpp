@@ -3,15 +3,16 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/AppState.h"
 #include "app/ArchiveStartup.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
 #include "app/GameFolderCheck.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
+#include "data/clsOskaDriver.h"
 #include "data/stdINI.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"
@@ -38,7 +39,7 @@ std::unique_ptr<INIFile> loadSystemInfo(const QString& gameDir, bool gameGiven, 
         return nullptr;
     }
     clsVaro varo;
-    App().Varo = &varo;
+    App().Archives = &varo.Oska();
     QString archiveFailure;
     if (!ArchiveStartup::RegisterArchives(varo.Oska(), App().ArchiveDir, archiveFailure)) {
         Console::Warn(QStringLiteral("varo asm: warning: ") + archiveFailure);
@@ -48,7 +49,7 @@ std::unique_ptr<INIFile> loadSystemInfo(const QString& gameDir, bool gameGiven, 
         error = withHint(App().AppDir + QStringLiteral(": システム情報をロードできません。"),
                          gameGiven);
     }
-    App().Varo = nullptr;
+    App().Archives = nullptr;
     return info;
 }
 

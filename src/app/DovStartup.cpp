@@ -1,6 +1,6 @@
 #include "app/DovStartup.h"
 
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 #include "media/clsDovDriver.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/AppState.h"
 #include "app/LintGame.h"
 #include "app/LintReport.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/INISection.h"
 #include "data/stdINI.h"

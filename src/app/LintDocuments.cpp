@@ -3,12 +3,12 @@
 #include <QMap>
 #include <vector>
 
-#include "app/AppState.h"
 #include "app/LintDocument.h"
 #include "app/LintGame.h"
 #include "app/LintReport.h"
 #include "app/LintScenarios.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/INISection.h"
 
 namespace {

@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/AppState.h"
 #include "app/ArchiveStartup.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
+#include "data/clsOskaDriver.h"
 #include "data/stdINI.h"
 #include "media/clsDovDriver.h"
-#include "media/clsOskaDriver.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
 #include "platform/tusk/OskaArchive.h"
@@ -30,10 +30,11 @@ bool isScenarioEntry(const QString& entry) {
 
 }  // namespace
 
-LintGame::LintGame() : mKest(mClock), mPictures(mKest) {}
+LintGame::LintGame()
+    : mKest(mClock, [](const QString& line) { App().PutLog(line); }), mPictures(mKest) {}
 
 LintGame::~LintGame() {
-    App().Varo = nullptr;
+    App().Archives = nullptr;
     mVaro.reset();
 }
 
@@ -48,7 +49,7 @@ bool LintGame::Open(const QString& gameDir, QString& error) {
     // Only the switches and folders: checking a game writes no log into it.
     mLauncher.ReadDebugSettings();
     mVaro = std::make_unique<clsVaro>();
-    app.Varo = mVaro.get();
+    app.Archives = &mVaro->Oska();
     mArchivePaths = OskaArchive::findArchives(app.ArchiveDir);
     if (!ArchiveStartup::RegisterArchives(mVaro->Oska(), app.ArchiveDir, error)) {
         error.replace(QStringLiteral("\r\n"), QStringLiteral(" "));

@@ -3,12 +3,12 @@
 #include <QDir>
 #include <optional>
 
-#include "app/AppState.h"
 #include "app/LintGame.h"
 #include "app/LintReport.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
-#include "media/clsOskaDriver.h"
+#include "data/clsOskaDriver.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
 #include "scenario/ScenarioConverter.h"

@@ -9,7 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Console.h"
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"

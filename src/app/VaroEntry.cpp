@@ -8,7 +8,6 @@
 
 #include <QAction>
 
-#include "app/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Console.h"
 #include "app/GameFolderCheck.h"
@@ -16,6 +15,7 @@
 #include "app/InputScript.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "platform/Platform.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/InstanceLock.h"

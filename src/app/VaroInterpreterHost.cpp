@@ -3,13 +3,13 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "app/AppState.h"
-#include "app/EngineWait.h"
 #include "app/clsLaunch.h"
-#include "app/clsModeBase.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
+#include "base/EngineWait.h"
 #include "data/Configuration.h"
 #include "media/clsDovDriver.h"
+#include "modes/clsModeBase.h"
 #include "platform/Platform.h"
 #include "screen/clsEventRect.h"
 #include "screen/clsEventRects.h"
@@ -23,7 +23,7 @@ const QString kScenarioButtonGroup = QStringLiteral("gamemode_button");
 }  // namespace
 
 int VaroInterpreterHost::Msg(const QString& prompt, int style) {
-    clsLaunch* launcher = App().Launcher;
+    LauncherServices* launcher = App().Launcher;
     return launcher != nullptr ? launcher->Msg(prompt, style) : 0;
 }
 
@@ -43,7 +43,7 @@ void VaroInterpreterHost::PutLog(const QString& line) {
 
 void VaroInterpreterHost::SaveLog() {
     if (App().Launcher != nullptr) {
-        App().Launcher->Log().Save();
+        App().Launcher->SaveLog();
     }
 }
 

@@ -5,10 +5,10 @@
 #include <QCoreApplication>
 #include <QWidget>
 
-#include "app/AppState.h"
-#include "app/EngineWait.h"
 #include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/EngineWait.h"
+#include "base/stdHelpers.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "platform/Platform.h"
@@ -107,6 +107,18 @@ const INISection& clsLaunch::DebugSec() const {
     return mDebugDoc->KeySection(QStringLiteral("debug"));
 }
 
+QString clsLaunch::DebugValue(const QString& key) const {
+    return DebugSec().KeyValue(key);
+}
+
+void clsLaunch::PutLog(const QString& line) {
+    mLog.PutMsg(line, QString(), true);
+}
+
+void clsLaunch::SaveLog() {
+    mLog.Save();
+}
+
 // A box shown while the game window is up is centred on it.
 int clsLaunch::Msg(const QString& prompt, int buttons, const QString& title) {
     const QString caption = title.isEmpty() ? mTitle : title;
@@ -188,7 +200,7 @@ void clsLaunch::ReleaseEngine() {
 
 void clsLaunch::OpenVaro() {
     mVaro = std::make_unique<clsVaro>();
-    App().Varo = mVaro.get();
+    mVaro->Attach();
     if (!mVaro->Init()) {
         mStartFailed = true;
         CloseVaro();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/LauncherServices.h"
 #include "data/INISection.h"
 #include "data/PageLog.h"
 
@@ -13,10 +14,10 @@ class clsVaro;
 
 // Sits between the process and the engine: reads the developer settings
 // (debug.ini), keeps the run-time log and shows every message box.
-class clsLaunch {
+class clsLaunch : public LauncherServices {
 public:
     clsLaunch();
-    ~clsLaunch();
+    ~clsLaunch() override;
     clsLaunch(const clsLaunch&) = delete;
     clsLaunch& operator=(const clsLaunch&) = delete;
 
@@ -29,9 +30,12 @@ public:
 
     PageLog& Log() { return mLog; }
     const INISection& DebugSec() const;
-    const QString& Title() const { return mTitle; }
+    const QString& Title() const override { return mTitle; }
     void SetTitle(const QString& title) { mTitle = title; }
-    bool IsDebugMode() const { return mDebugDoc != nullptr; }
+    bool IsDebugMode() const override { return mDebugDoc != nullptr; }
+    QString DebugValue(const QString& key) const override;
+    void PutLog(const QString& line) override;
+    void SaveLog() override;
 
     // System-timer actions.
     static constexpr std::int32_t kTimerNone = 0;
@@ -47,9 +51,9 @@ public:
     // the first mode. A failed start closes the engine again.
     void OpenVaro();
     // Stores the window settings and arms the shutdown.
-    void CloseVaro();
+    void CloseVaro() override;
     // Arms the first mode (normally the title) for the next tick.
-    void RestartTitle() { SetSysTimerFunc(kTimerFirstMode); }
+    void RestartTitle() override { SetSysTimerFunc(kTimerFirstMode); }
     // Closes the engine if open, waits until it is gone and ends the run; once.
     void ExitApp();
     // The engine's start-up failed (its message was shown).
@@ -61,7 +65,7 @@ public:
 
     // Shows a message box (MsgBox style bits); "" as title means Title().
     // Returns the MsgBox::Id of the button pressed.
-    int Msg(const QString& prompt, int buttons = 0, const QString& title = QString());
+    int Msg(const QString& prompt, int buttons = 0, const QString& title = QString()) override;
     // The text of the last message box shown ("" before the first), such as the
     // reason a failed start gave.
     const QString& LastMessage() const { return mLastMessage; }

@@ -5,22 +5,22 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "app/AppState.h"
 #include "app/ArchiveStartup.h"
 #include "app/DovStartup.h"
 #include "app/VaroInterpreterHost.h"
 #include "app/clsLaunch.h"
-#include "app/clsModeBase.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
+#include "data/clsOskaDriver.h"
 #include "data/clsSaveData.h"
 #include "data/stdINI.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmConfig.h"
 #include "media/clsDovDriver.h"
-#include "media/clsOskaDriver.h"
+#include "modes/clsModeBase.h"
 #include "modes/clsModeEnding.h"
 #include "modes/clsModeGame.h"
 #include "modes/clsModeOmake.h"
@@ -319,6 +319,29 @@ std::shared_ptr<clsModeBase> clsVaro::CreateMode(std::int32_t mode) {
     return std::make_shared<clsModeBase>(*mGameView);
 }
 
+void clsVaro::StartLogMode() {
+    if (mVaroMode == kModeGame && mModeObject != nullptr) {
+        mModeObject->LogModeStart();
+    }
+}
+
+void clsVaro::Attach() {
+    App().Archives = mOska.get();
+    mGameView->SetHost(this);
+    mAttached = true;
+}
+
+void clsVaro::Detach() {
+    if (!mAttached) {
+        return;
+    }
+    mAttached = false;
+    if (App().Archives == mOska.get()) {
+        App().Archives = nullptr;
+    }
+    mGameView->SetHost(nullptr);
+}
+
 void clsVaro::SetSkipMode(bool on) {
     mIsSkipMode = on;
     if (QAction* item = mGameView->MenuItem(QStringLiteral("message!skip"))) {
@@ -551,9 +574,7 @@ void clsVaro::Shutdown() {
     MakeAutoClickTimer(0, 0, nullptr);
     ChangeMode(kModeNone, 0);
     // From here on the subsystems go one by one: nothing may reach them through the engine.
-    if (App().Varo == this) {
-        App().Varo = nullptr;
-    }
+    Detach();
     const auto log = [](const char* line) { App().PutLog(QString::fromLatin1(line)); };
     log("***************************************");
     log("Varo Terminate Process ...");

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "screen/clsEventRects.h"
+#include "modes/ModeHost.h"
 
 class Configuration;
 class INIFile;
@@ -24,66 +24,62 @@ class VaroInterpreterHost;
 // The engine object: creates and owns every subsystem, starts them in a fixed
 // order, holds the active mode and switches modes, runs the one-shot auto-click
 // timer, offers quick save and load, and shuts everything down in order.
-class clsVaro {
+class clsVaro : public ModeHost {
 public:
-    using RectPtr = clsEventRects::RectPtr;
-
-    // Mode numbers.
-    static constexpr std::int32_t kModeNone = 0;
-    static constexpr std::int32_t kModeTitle = 1;
-    static constexpr std::int32_t kModeGame = 2;
-    static constexpr std::int32_t kModeSaveLoad = 3;
-    static constexpr std::int32_t kModeEnding = 4;
-    static constexpr std::int32_t kModeOmake = 5;
-
     // Creates the subsystems; starts nothing.
     clsVaro();
     // The ordered shutdown, with its log lines.
-    ~clsVaro();
+    ~clsVaro() override;
     clsVaro(const clsVaro&) = delete;
     clsVaro& operator=(const clsVaro&) = delete;
 
     // The start-up sequence; each failure shows its message and gives false.
     bool Init();
+    // Hands the engine down while it is open: its archives to the process state
+    // and itself to its game view. The shutdown takes both back.
+    void Attach();
 
-    clsGameView& GameView() { return *mGameView; }
-    clsInterpreter& Intprt() { return *mIntprt; }
+    clsGameView& GameView() override { return *mGameView; }
+    clsInterpreter& Intprt() override { return *mIntprt; }
     clsOskaDriver& Oska() { return *mOska; }
-    clsKestDriver& Kest() { return *mKest; }
-    clsDovDriver& Dov() { return *mDov; }
-    clsSaveData& SD() { return *mSD; }
-    SharedData& Shared() { return *mShared; }
-    Configuration& Cfg() { return *mCfg; }
-    INIFile& SystemInfo() { return *mSystemInfo; }
-    INIFile& GamemodeInfo() { return *mGamemodeInfo; }
+    clsKestDriver& Kest() override { return *mKest; }
+    clsDovDriver& Dov() override { return *mDov; }
+    clsSaveData& SD() override { return *mSD; }
+    SharedData& Shared() override { return *mShared; }
+    Configuration& Cfg() override { return *mCfg; }
+    INIFile& SystemInfo() override { return *mSystemInfo; }
+    INIFile& GamemodeInfo() override { return *mGamemodeInfo; }
     INIFile& OmakemodeInfo() { return *mOmakemodeInfo; }
 
-    clsModeBase* ModeObject() { return mModeObject.get(); }
-    std::int32_t VaroMode() const { return mVaroMode; }
+    clsModeBase* ModeObject() override { return mModeObject.get(); }
+    std::int32_t VaroMode() const override { return mVaroMode; }
     // Ends the active mode and starts `mode` (0: none).
-    void ChangeMode(std::int32_t mode, std::int32_t subMode, const QVariant& argument = {});
+    void ChangeMode(std::int32_t mode, std::int32_t subMode,
+                    const QVariant& argument = {}) override;
+    void StartLogMode() override;
 
-    bool IsSkipMode() const { return mIsSkipMode; }
-    void SetSkipMode(bool on);
+    bool IsSkipMode() const override { return mIsSkipMode; }
+    void SetSkipMode(bool on) override;
 
     // The auto-click timer: one-shot; a tick raises the remembered command.
     void AutoClick();
-    void MakeAutoClickTimer(std::int32_t interval, std::int32_t command, const RectPtr& rect);
-    std::int32_t CurrentAutoClickTimer() const;
+    void MakeAutoClickTimer(std::int32_t interval, std::int32_t command,
+                            const RectPtr& rect) override;
+    std::int32_t CurrentAutoClickTimer() const override;
 
-    bool PlayMovie(const QString& file, std::int32_t modeArgument);
+    bool PlayMovie(const QString& file, std::int32_t modeArgument) override;
 
     // Collects the engine state into the save data; restores it.
-    void SDMakeData();
-    void SDRestoreData(bool withScreen);
-    void QuickLoad(bool interactive);
-    void QuickSave(bool interactive);
+    void SDMakeData() override;
+    void SDRestoreData(bool withScreen) override;
+    void QuickLoad(bool interactive) override;
+    void QuickSave(bool interactive) override;
 
     // Reacts to a changed user setting.
     void mCfg_ChangeSetting(const QString& key);
 
     // The preview SDMakeData made of the screen, for the next save.
-    const QImage& Preview() const { return mPreview; }
+    const QImage& Preview() const override { return mPreview; }
     // The save preview's size, from "Thumb" of "SlotBase" of the save/load description.
     QSize ThumbSize() const { return mThumbSize; }
 
@@ -101,6 +97,7 @@ private:
     std::int32_t ChannelVolume(const QString& muteKey, const QString& volumeKey) const;
     void SetWindowBackOpacity(std::int32_t filmSet, const QString& key);
     void Shutdown();
+    void Detach();
 
     std::unique_ptr<Configuration> mCfg;
     std::unique_ptr<clsGameView> mGameView;
@@ -120,6 +117,7 @@ private:
     std::shared_ptr<clsModeBase> mModeObject;
     std::int32_t mVaroMode = kModeNone;
     bool mIsSkipMode = false;
+    bool mAttached = false;
     int mAutoClickTimer = 0;
     std::int32_t mAutoClickInterval = 0;
     std::int32_t mAutoClickCommand = 0;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
 #include "data/stdINI.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/FontCatalog.h"

@@ -1,6 +1,6 @@
 #include "data/INIFile.h"
 
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QStringView>
 #include <memory>
 #include <vector>
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 
 #include "data/INISection.h"
 

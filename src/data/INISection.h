@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
-#include "app/StringKeyHash.h"
-#include "app/stdHelpers.h"
+#include "base/StringKeyHash.h"
+#include "base/stdHelpers.h"
 
 class INIFile;
 

@@ -6,9 +6,9 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
+#include "base/stdHelpers.h"
 #include "data/SavedValueCodec.h"
 #include "data/stdINI.h"
 #include "platform/os/FileIo.h"

@@ -1,11 +1,10 @@
 #include "data/stdINI.h"
 
-#include "app/AppState.h"
-#include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/ArchiveReader.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/Scrambler.h"
-#include "media/clsOskaDriver.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
 
@@ -32,16 +31,16 @@ bool readScrambled(const QString& path, QString& text) {
 
 // The archive entry of that key; identifiers below 1 count as absent.
 std::unique_ptr<INIFile> loadArchived(const QString& key) {
-    if (App().Varo == nullptr) {
+    ArchiveReader* oska = App().Archives;
+    if (oska == nullptr) {
         return nullptr;
     }
-    clsOskaDriver& oska = App().Varo->Oska();
-    const std::int32_t id = oska.FileKeyToID(key);
+    const std::int32_t id = oska->FileKeyToID(key);
     if (id < 1) {
         return nullptr;
     }
     QString text;
-    if (!oska.LoadTextFile(id, text)) {
+    if (!oska->LoadTextFile(id, text)) {
         App().PutLog(QStringLiteral("Damaged archive file: ") + key);
         return nullptr;
     }

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "app/AppState.h"
-#include "app/EngineWait.h"
+#include "base/AppState.h"
+#include "base/EngineWait.h"
 #include "platform/Platform.h"
 #include "screen/clsGameView.h"
 

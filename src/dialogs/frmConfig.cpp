@@ -18,9 +18,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
+#include "base/stdHelpers.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/INISection.h"

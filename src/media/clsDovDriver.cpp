@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/AppState.h"
-#include "app/EngineWait.h"
-#include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/ArchiveReader.h"
+#include "base/EngineWait.h"
+#include "base/stdHelpers.h"
 #include "data/clsSaveData.h"
-#include "media/clsOskaDriver.h"
 #include "platform/Platform.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
@@ -189,11 +188,11 @@ bool clsDovDriver::Restart(const Player& player) {
 
 // --- Loading -------------------------------------------------------------
 
-clsOskaDriver* clsDovDriver::Archive() const {
+ArchiveReader* clsDovDriver::Archive() const {
     if (mHooks.archive) {
         return mHooks.archive();
     }
-    return App().Varo != nullptr ? &App().Varo->Oska() : nullptr;
+    return App().Archives;
 }
 
 std::optional<QString> clsDovDriver::SoundFile(const QString& name, QString* why) {
@@ -259,7 +258,7 @@ bool clsDovDriver::LoadFromFile(Player& player, const QString& name, const QStri
 }
 
 bool clsDovDriver::LoadFromArchive(Player& player, const QString& name) {
-    clsOskaDriver* oska = Archive();
+    ArchiveReader* oska = Archive();
     const std::int32_t id = oska != nullptr ? oska->FileKeyToID(name) : -1;
     if (id < 0) {
         App().PutLog(QStringLiteral("dov file not found error ") + quoted(name));

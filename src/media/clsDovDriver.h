@@ -10,7 +10,7 @@
 #include "platform/dov/DovLibrary.h"
 
 class Clock;
-class clsOskaDriver;
+class ArchiveReader;
 class clsSaveData;
 
 // The engine's sound and movie driver: music (two players that cross-fade),
@@ -35,7 +35,7 @@ public:
     struct Hooks {
         // "BGMFadeTime" of section "Game" of the system information, when present.
         std::function<std::optional<std::int32_t>()> bgmFadeTime;
-        std::function<clsOskaDriver*()> archive;
+        std::function<ArchiveReader*()> archive;
         // The game view's IsDeactivateSense, read and written around stopping a movie.
         std::function<bool()> deactivateSense;
         std::function<void(bool)> setDeactivateSense;
@@ -136,7 +136,7 @@ private:
     static std::int32_t AdjustVolume(std::int32_t volume);
     void ApplyVolume(const Player& player, std::int32_t adjusted);
     void WaitFade();
-    clsOskaDriver* Archive() const;
+    ArchiveReader* Archive() const;
 
     // A wall clock of its own when neither a clock nor a platform is there.
     std::unique_ptr<Clock> mOwnClock;

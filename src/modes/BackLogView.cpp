@@ -1,9 +1,9 @@
 #include "modes/BackLogView.h"
 
-#include "app/clsVaro.h"
 #include "data/INIFile.h"
 #include "data/clsSaveData.h"
 #include "media/clsDovDriver.h"
+#include "modes/ModeHost.h"
 #include "scenario/Script.h"
 #include "scenario/clsInterpreter.h"
 #include "screen/ItemSpec.h"
@@ -28,7 +28,7 @@ constexpr int kLogConversion = 0;
 
 }  // namespace
 
-BackLogView::BackLogView(clsVaro& varo, std::function<void()> close)
+BackLogView::BackLogView(ModeHost& varo, std::function<void()> close)
     : mVaro(varo), mClose(std::move(close)) {}
 
 INISection& BackLogView::Settings() const {

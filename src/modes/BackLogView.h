@@ -9,7 +9,7 @@
 #include "platform/kest/KestLibrary.h"
 #include "screen/clsEventRects.h"
 
-class clsVaro;
+class ModeHost;
 class INISection;
 
 // The back-log of the game mode: the four newest (or earlier) history entries
@@ -29,7 +29,7 @@ public:
     static constexpr std::int32_t kVoiceFrameMs = 200;
 
     // `close` ends the view the way its owner does (LogModeEnd).
-    BackLogView(clsVaro& varo, std::function<void()> close);
+    BackLogView(ModeHost& varo, std::function<void()> close);
 
     bool IsOpen() const { return mOpen; }
     // Builds the view over the game screen and shows the newest entries.
@@ -76,7 +76,7 @@ private:
     void SetCellRow(FilmId film, std::int32_t row);
     void RemoveView();
 
-    clsVaro& mVaro;
+    ModeHost& mVaro;
     std::function<void()> mClose;
     bool mOpen = false;
     std::array<Block, kBlocks> mBlocks;

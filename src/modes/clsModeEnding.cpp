@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsVaro.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
 #include "data/Configuration.h"
+#include "modes/ModeHost.h"
 #include "modes/clsModeGame.h"
 #include "platform/Platform.h"
 #include "platform/os/MsgBox.h"
@@ -31,7 +31,7 @@ constexpr auto kPropY = static_cast<std::int32_t>(FilmProp::Y);
 
 }  // namespace
 
-clsModeEnding::clsModeEnding(clsVaro& varo) : clsModeBase(varo.GameView()), mVaro(varo) {}
+clsModeEnding::clsModeEnding(ModeHost& varo) : clsModeBase(varo.GameView()), mVaro(varo) {}
 
 clsModeEnding::~clsModeEnding() = default;
 
@@ -144,7 +144,7 @@ void clsModeEnding::MakeRoll(const QString& file, std::int32_t duration) {
 // Commands
 
 void clsModeEnding::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, const RectPtr& rect) {
-    if (mode != clsVaro::kModeEnding || mVaro.VaroMode() != clsVaro::kModeEnding ||
+    if (mode != ModeHost::kModeEnding || mVaro.VaroMode() != ModeHost::kModeEnding ||
         SubStatus() != kRolling) {
         return;
     }
@@ -189,7 +189,7 @@ void clsModeEnding::FinishRoll() {
     library.RemoveAction(mEffectAction);
     library.RemoveFilm(mRollFilm);
     library.RemoveFilm(mEffectFilm);
-    mVaro.ChangeMode(clsVaro::kModeGame, clsModeGame::kSubAfterLoad);
+    mVaro.ChangeMode(ModeHost::kModeGame, clsModeGame::kSubAfterLoad);
     mVaro.MakeAutoClickTimer(kFinishTickMs, clsGameView::kCmdPrimary, nullptr);
 }
 

@@ -4,10 +4,10 @@
 #include <QVariant>
 #include <cstdint>
 
-#include "app/clsModeBase.h"
+#include "modes/clsModeBase.h"
 #include "platform/kest/KestLibrary.h"
 
-class clsVaro;
+class ModeHost;
 
 // The ending roll: a background, a credits picture that scrolls up through the
 // screen once over the roll's duration, and an optional effect picture that
@@ -29,7 +29,7 @@ public:
     // Passes of the effect picture over the roll.
     static constexpr std::int32_t kEffectPasses = 4;
 
-    explicit clsModeEnding(clsVaro& varo);
+    explicit clsModeEnding(ModeHost& varo);
     ~clsModeEnding() override;
 
     bool ModeStart(std::int32_t& subMode, const QVariant& argument) override;
@@ -50,7 +50,7 @@ private:
     void FinishRoll();
     std::uint32_t Now() const;
 
-    clsVaro& mVaro;
+    ModeHost& mVaro;
     KestLibrary::ActionId mEffectAction = KestLibrary::kNoAction;
     KestLibrary::FilmId mEffectFilm = KestLibrary::kNoFilm;
     KestLibrary::ActionId mRollAction = KestLibrary::kNoAction;

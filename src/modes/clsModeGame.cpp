@@ -1,13 +1,13 @@
 #include "modes/clsModeGame.h"
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsVaro.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"
 #include "media/clsDovDriver.h"
+#include "modes/ModeHost.h"
 #include "platform/Platform.h"
 #include "platform/os/MsgBox.h"
 #include "scenario/clsInterpreter.h"
@@ -35,7 +35,7 @@ const QString clsModeGame::kGameMenus = QStringLiteral(
 const QString clsModeGame::kReplayMenus =
     QStringLiteral("file!title,message!skip,message!auto,message!log");
 
-clsModeGame::clsModeGame(clsVaro& varo)
+clsModeGame::clsModeGame(ModeHost& varo)
     : clsModeBase(varo.GameView()), mVaro(varo), mLog(varo, [this] { LogModeEnd(); }) {}
 
 clsModeGame::~clsModeGame() {
@@ -85,16 +85,16 @@ bool clsModeGame::ModeEnd() {
         mLog.Close(QString());
         mVaro.MakeAutoClickTimer(0, 0, nullptr);
     }
-    if (App().Varo != nullptr) {
+    if (GameView().Host() != nullptr) {
         mVaro.Shared().Save();
     }
     return true;
 }
 
 QString clsModeGame::EntryPoint() const {
-    clsLaunch* launcher = App().Launcher;
+    LauncherServices* launcher = App().Launcher;
     if (launcher != nullptr && launcher->IsDebugMode()) {
-        const QString debugEntry = launcher->DebugSec().KeyValue(QStringLiteral("EntryPoint"));
+        const QString debugEntry = launcher->DebugValue(QStringLiteral("EntryPoint"));
         if (!debugEntry.isEmpty()) {
             return debugEntry;
         }
@@ -141,7 +141,7 @@ void clsModeGame::StartScenario(const QString& label) {
 // Screen commands
 
 void clsModeGame::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, const RectPtr& rect) {
-    if (mode != clsVaro::kModeGame) {
+    if (mode != ModeHost::kModeGame) {
         return;
     }
     if (rect == nullptr || rect->TagName.isEmpty()) {

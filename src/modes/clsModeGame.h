@@ -4,10 +4,10 @@
 #include <QVariant>
 #include <cstdint>
 
-#include "app/clsModeBase.h"
 #include "modes/BackLogView.h"
+#include "modes/clsModeBase.h"
 
-class clsVaro;
+class ModeHost;
 
 // The mode in which a scenario plays. Screen commands of the game view become
 // interpreter steps, choices, scenario buttons, window-button actions, hiding
@@ -28,7 +28,7 @@ public:
     static const QString kGameMenus;
     static const QString kReplayMenus;
 
-    explicit clsModeGame(clsVaro& varo);
+    explicit clsModeGame(ModeHost& varo);
     ~clsModeGame() override;
 
     bool ModeStart(std::int32_t& subMode, const QVariant& argument) override;
@@ -62,7 +62,7 @@ private:
     bool AtWait() const;
     void PlayBaseSE(const QString& key);
 
-    clsVaro& mVaro;
+    ModeHost& mVaro;
     BackLogView mLog;
     bool mTextFilmsVisible = true;
     bool mReplay = false;

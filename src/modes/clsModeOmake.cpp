@@ -2,14 +2,14 @@
 
 #include <QStringList>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/stdINI.h"
 #include "media/clsDovDriver.h"
+#include "modes/ModeHost.h"
 #include "modes/clsModeGame.h"
 #include "platform/Platform.h"
 #include "platform/os/MsgBox.h"
@@ -78,7 +78,7 @@ Clock* PlatformClock() {
 
 }  // namespace
 
-clsModeOmake::clsModeOmake(clsVaro& varo) : clsModeBase(varo.GameView()), mVaro(varo) {
+clsModeOmake::clsModeOmake(ModeHost& varo) : clsModeBase(varo.GameView()), mVaro(varo) {
     // Headless runs repeat: the random play order follows a fixed seed there.
     const Clock* clock = PlatformClock();
     if (clock != nullptr && clock->isVirtual()) {
@@ -427,7 +427,7 @@ std::int32_t clsModeOmake::Percentage(std::int32_t subMode) const {
 // Screen commands
 
 void clsModeOmake::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, const RectPtr& rect) {
-    if (mode != clsVaro::kModeOmake || mDocument == nullptr) {
+    if (mode != ModeHost::kModeOmake || mDocument == nullptr) {
         return;
     }
     // The rectangle outlives a mode change made by its own action.
@@ -512,7 +512,7 @@ void clsModeOmake::PointAt(const RectPtr& rect) {
 }
 
 void clsModeOmake::ReturnToTitle() {
-    mVaro.ChangeMode(clsVaro::kModeTitle, kTitleMenu);
+    mVaro.ChangeMode(ModeHost::kModeTitle, kTitleMenu);
 }
 
 // Back, play and next step from the playing record, or from the last one
@@ -634,7 +634,7 @@ void clsModeOmake::ExecuteScene(const RectPtr& rect) {
     SharedData& shared = mVaro.Shared();
     shared.SetReplayReturn(true);
     shared.SetReplayPage(mPage);
-    mVaro.ChangeMode(clsVaro::kModeGame, clsModeGame::kSubReplay, rect->Text3);
+    mVaro.ChangeMode(ModeHost::kModeGame, clsModeGame::kSubReplay, rect->Text3);
 }
 
 // ---------------------------------------------------------------------------

@@ -7,12 +7,12 @@
 #include <random>
 #include <vector>
 
-#include "app/clsModeBase.h"
+#include "modes/clsModeBase.h"
 #include "screen/ItemSpec.h"
 
 class INIFile;
 class INISection;
-class clsVaro;
+class ModeHost;
 
 // The extras screen: the CG gallery, scene replay and the music room, each on
 // pages of panels laid out by the document "omake_mode". Panels unlock by the
@@ -45,7 +45,7 @@ public:
         std::int32_t panel = 0;
     };
 
-    explicit clsModeOmake(clsVaro& varo);
+    explicit clsModeOmake(ModeHost& varo);
     ~clsModeOmake() override;
 
     bool ModeStart(std::int32_t& subMode, const QVariant& argument) override;
@@ -115,7 +115,7 @@ private:
 
     void SetRow(const RectPtr& rect, std::int32_t row);
 
-    clsVaro& mVaro;
+    ModeHost& mVaro;
     std::unique_ptr<INIFile> mDocument;
     std::int32_t mSubMode = kSubCG;
     std::int32_t mPage = 0;

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
+#include "base/stdHelpers.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/SavedValueCodec.h"
 #include "data/clsSaveData.h"
 #include "data/stdINI.h"
 #include "media/clsDovDriver.h"
+#include "modes/ModeHost.h"
 #include "modes/clsModeGame.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/MsgBox.h"
@@ -79,7 +79,7 @@ bool ParseHexColour(QString text, std::int32_t& colour) {
 
 }  // namespace
 
-clsModeSaveLoad::clsModeSaveLoad(clsVaro& varo) : clsModeBase(varo.GameView()), mVaro(varo) {}
+clsModeSaveLoad::clsModeSaveLoad(ModeHost& varo) : clsModeBase(varo.GameView()), mVaro(varo) {}
 
 // ---------------------------------------------------------------------------
 // Start and end
@@ -453,7 +453,7 @@ clsModeSaveLoad::FilmId clsModeSaveLoad::TextFilm(std::int32_t slot) const {
 // Screen commands
 
 void clsModeSaveLoad::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, const RectPtr& rect) {
-    if (mode != clsVaro::kModeSaveLoad) {
+    if (mode != ModeHost::kModeSaveLoad) {
         return;
     }
     if (command == clsGameView::kCmdSecondary) {
@@ -548,10 +548,10 @@ void clsModeSaveLoad::LoadClick(const clsEventRect& rect) {
         ShowMessage(kLoadFailed);
         return;
     }
-    clsVaro& varo = mVaro;
+    ModeHost& varo = mVaro;
     clsKestDriver& kest = varo.Kest();
     kest.DrawDeactivate(clsKestDriver::kEffectFade, kGameFadeMs);
-    varo.ChangeMode(clsVaro::kModeGame, clsModeGame::kSubAfterLoad);
+    varo.ChangeMode(ModeHost::kModeGame, clsModeGame::kSubAfterLoad);
     varo.SDRestoreData(true);
     kest.DrawActivate(clsKestDriver::kEffectFade, kGameFadeMs);
 }
@@ -576,14 +576,14 @@ bool clsModeSaveLoad::Confirm(const QString& queryKey, const QString& messageKey
 // Back to the game, rebuilt from the save data without touching its sound, or
 // to the title. The mode ends on the way: nothing of it is used afterwards.
 void clsModeSaveLoad::ReturnToCaller() {
-    clsVaro& varo = mVaro;
+    ModeHost& varo = mVaro;
     if (!mSaveAllowed) {
-        varo.ChangeMode(clsVaro::kModeTitle, kTitleFromSaveLoad);
+        varo.ChangeMode(ModeHost::kModeTitle, kTitleFromSaveLoad);
         return;
     }
     clsKestDriver& kest = varo.Kest();
     kest.DrawDeactivate(clsKestDriver::kEffectNone, 0);
-    varo.ChangeMode(clsVaro::kModeGame, clsModeGame::kSubAfterLoad);
+    varo.ChangeMode(ModeHost::kModeGame, clsModeGame::kSubAfterLoad);
     varo.SDRestoreData(false);
     kest.DrawActivate(clsKestDriver::kEffectFade, kGameFadeMs);
 }

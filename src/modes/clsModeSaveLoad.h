@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/clsModeBase.h"
+#include "modes/clsModeBase.h"
 #include "platform/kest/KestLibrary.h"
 
-class clsVaro;
+class ModeHost;
 class INIFile;
 class INISection;
 
@@ -34,7 +34,7 @@ public:
     // Characters of the site name shown in a slot.
     static constexpr int kSiteNameLength = 14;
 
-    explicit clsModeSaveLoad(clsVaro& varo);
+    explicit clsModeSaveLoad(ModeHost& varo);
 
     bool ModeStart(std::int32_t& subMode, const QVariant& argument) override;
     bool ModeEnd() override;
@@ -97,7 +97,7 @@ private:
 
     void LogLayoutProblem(const QString& text) const;
 
-    clsVaro& mVaro;
+    ModeHost& mVaro;
     bool mSaveAllowed = false;
     std::unique_ptr<INIFile> mSettings;
     std::int32_t mSlotXCount = 0;

@@ -2,16 +2,16 @@
 
 #include <QStringList>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
+#include "base/stdHelpers.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"
 #include "data/stdINI.h"
 #include "media/clsDovDriver.h"
+#include "modes/ModeHost.h"
 #include "modes/clsModeGame.h"
 #include "platform/os/MsgBox.h"
 #include "scenario/ScriptManager.h"
@@ -38,7 +38,7 @@ constexpr std::int32_t kSubExtras = 0;
 
 const QString clsModeTitle::kButtonGroup = QStringLiteral("main_menu");
 
-clsModeTitle::clsModeTitle(clsVaro& varo) : clsModeBase(varo.GameView()), mVaro(varo) {}
+clsModeTitle::clsModeTitle(ModeHost& varo) : clsModeBase(varo.GameView()), mVaro(varo) {}
 
 clsModeTitle::~clsModeTitle() = default;
 
@@ -231,7 +231,7 @@ void clsModeTitle::Disable(clsEventRect& button, std::int32_t opacity) {
 // Screen commands
 
 void clsModeTitle::mGV_ScreenCmd(std::int32_t mode, std::int32_t command, const RectPtr& rect) {
-    if (mode != clsVaro::kModeTitle) {
+    if (mode != ModeHost::kModeTitle) {
         return;
     }
     if (SubStatus() == kLogoShown) {
@@ -286,13 +286,13 @@ void clsModeTitle::Press(const clsEventRect& button) {
 void clsModeTitle::RunAction(const clsEventRect& button) {
     const QString& key = button.Text4;
     if (key == QLatin1String("start")) {
-        mVaro.ChangeMode(clsVaro::kModeGame, clsModeGame::kSubNewGame);
+        mVaro.ChangeMode(ModeHost::kModeGame, clsModeGame::kSubNewGame);
     } else if (key == QLatin1String("quickload")) {
         QuickLoad(button);
     } else if (key == QLatin1String("load")) {
-        mVaro.ChangeMode(clsVaro::kModeSaveLoad, kSubLoadOnly);
+        mVaro.ChangeMode(ModeHost::kModeSaveLoad, kSubLoadOnly);
     } else if (key == QLatin1String("omake")) {
-        mVaro.ChangeMode(clsVaro::kModeOmake, kSubExtras);
+        mVaro.ChangeMode(ModeHost::kModeOmake, kSubExtras);
     } else if (key == QLatin1String("exit")) {
         mVaro.GameView().MenuCmd(QStringLiteral("file"), QStringLiteral("exit"));
     }
@@ -307,7 +307,7 @@ void clsModeTitle::QuickLoad(const clsEventRect& button) {
         mVaro.Kest().EXEQ();
         return;
     }
-    mVaro.ChangeMode(clsVaro::kModeGame, clsModeGame::kSubAfterLoad);
+    mVaro.ChangeMode(ModeHost::kModeGame, clsModeGame::kSubAfterLoad);
     clsKestDriver& kest = mVaro.Kest();
     kest.DrawDeactivate(clsKestDriver::kEffectFade, mFadeTime / 2);
     mVaro.SDRestoreData(true);

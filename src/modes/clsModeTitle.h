@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/clsModeBase.h"
+#include "modes/clsModeBase.h"
 
 class INIFile;
-class clsVaro;
+class ModeHost;
 
 // The title: the logo with its sound, then the title menu whose buttons start a
 // new game, load the quick-save slot, open the save/load screen for loading or
@@ -33,7 +33,7 @@ public:
 
     static const QString kButtonGroup;
 
-    explicit clsModeTitle(clsVaro& varo);
+    explicit clsModeTitle(ModeHost& varo);
     ~clsModeTitle() override;
 
     bool ModeStart(std::int32_t& subMode, const QVariant& argument) override;
@@ -59,7 +59,7 @@ private:
     void ShowRowOnEnabled(std::int32_t row);
     void PlayBaseSE(const QString& key);
 
-    clsVaro& mVaro;
+    ModeHost& mVaro;
     std::unique_ptr<INIFile> mDocument;
     std::int32_t mFadeTime = 0;
     std::int32_t mInitColor = 0;

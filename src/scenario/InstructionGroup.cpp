@@ -1,6 +1,6 @@
 #include "scenario/InstructionGroup.h"
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "scenario/InterpreterHost.h"
 #include "scenario/ValueResolver.h"
 #include "scenario/clsInterpreter.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/INISection.h"
 #include "platform/os/Cp932Codec.h"

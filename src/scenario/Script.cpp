@@ -1,6 +1,6 @@
 #include "scenario/Script.h"
 
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 #include "scenario/TextLines.h"
 
 void Script::Init(const QString& name, bool reserved) {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/StringKeyHash.h"
+#include "base/StringKeyHash.h"
 
 // One assembled scenario: its instruction lines addressed from 0 and its labels.
 class Script {

@@ -1,11 +1,10 @@
 #include "scenario/ScriptManager.h"
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/ArchiveReader.h"
+#include "base/LauncherServices.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
-#include "media/clsOskaDriver.h"
 #include "platform/os/GameFolder.h"
 #include "scenario/Script.h"
 
@@ -73,12 +72,12 @@ bool ScriptManager::ReadFromFile(const QString& name, QString& text) {
 }
 
 bool ScriptManager::ReadFromArchive(const QString& name, QString& text) const {
-    if (App().Varo == nullptr) {
+    ArchiveReader* archives = App().Archives;
+    if (archives == nullptr) {
         return false;
     }
-    clsOskaDriver& archives = App().Varo->Oska();
-    const std::int32_t id = archives.FileKeyToID(name);
-    return id != -1 && archives.LoadTextFile(id, text);
+    const std::int32_t id = archives->FileKeyToID(name);
+    return id != -1 && archives->LoadTextFile(id, text);
 }
 
 void ScriptManager::Dispose(const QString& name) {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/clsSaveData.h"
 #include "scenario/InterpreterHost.h"
 #include "scenario/Script.h"

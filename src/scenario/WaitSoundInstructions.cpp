@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/SharedData.h"
 #include "platform/os/GameFolder.h"
 #include "scenario/InterpreterHost.h"

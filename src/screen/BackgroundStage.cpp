@@ -3,8 +3,8 @@
 #include <QPoint>
 #include <QSize>
 
-#include "app/AppState.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "screen/clsKestDriver.h"
 
 namespace {

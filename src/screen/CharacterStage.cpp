@@ -4,9 +4,9 @@
 #include <QSize>
 #include <algorithm>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
+#include "base/stdHelpers.h"
 #include "screen/clsKestDriver.h"
 
 namespace {

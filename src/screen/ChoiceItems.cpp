@@ -5,7 +5,7 @@
 #include <QSize>
 #include <QStringList>
 
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 #include "data/INISection.h"
 #include "screen/ItemSpec.h"
 #include "screen/clsKestDriver.h"

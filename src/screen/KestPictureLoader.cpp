@@ -2,9 +2,8 @@
 
 #include <QPainter>
 
-#include "app/AppState.h"
-#include "app/clsVaro.h"
-#include "media/clsOskaDriver.h"
+#include "base/AppState.h"
+#include "base/ArchiveReader.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
 #include "platform/quarn/QuarnDecoder.h"
@@ -266,12 +265,12 @@ QImage KestPictureLoader::ReadLogged(const QString& picture, const QString& path
     return image;
 }
 
-clsOskaDriver* KestPictureLoader::Archive() {
-    return App().Varo != nullptr ? &App().Varo->Oska() : nullptr;
+ArchiveReader* KestPictureLoader::Archive() {
+    return App().Archives;
 }
 
 std::int32_t KestPictureLoader::ArchiveKey(const QString& name) {
-    const clsOskaDriver* archive = Archive();
+    const ArchiveReader* archive = Archive();
     return archive != nullptr ? archive->FileKeyToID(name) : -1;
 }
 

@@ -8,7 +8,7 @@
 
 #include "platform/kest/KestLibrary.h"
 
-class clsOskaDriver;
+class ArchiveReader;
 
 // Loads pictures and masks into films of the compositor. In picture-file mode
 // pictures are looked up in the image folder first (letter case ignored, names
@@ -62,7 +62,7 @@ private:
     // False, with a log line, for a picture too large for a film's surface.
     static bool SizeAccepted(const QString& picture, QSize size);
     bool ProbeArchive(const QString& picture);
-    static clsOskaDriver* Archive();
+    static ArchiveReader* Archive();
     static std::int32_t ArchiveKey(const QString& name);
 
     void Resize(FilmId film, QSize size);

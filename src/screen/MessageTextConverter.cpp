@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 #include "data/Configuration.h"
 #include "platform/os/Cp932Codec.h"
 

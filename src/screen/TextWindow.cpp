@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 #include "screen/ItemSpec.h"
 #include "screen/MessageTextConverter.h"
 #include "screen/clsKestDriver.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
 #include "data/INISection.h"
 
 namespace {

@@ -14,10 +14,8 @@
 #include <limits>
 #include <optional>
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsModeBase.h"
-#include "app/clsVaro.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/INISection.h"
@@ -28,6 +26,7 @@
 #include "platform/os/MsgBox.h"
 #include "scenario/Script.h"
 #include "scenario/clsInterpreter.h"
+#include "screen/GameViewHost.h"
 #include "screen/clsKestDriver.h"
 #include "screen/frmScreen.h"
 #include "screen/picScreen.h"
@@ -166,6 +165,7 @@ struct clsGameView::Impl {
     int nextListener = 1;
     std::map<QString, QAction*> items;
     std::function<std::int32_t()> waitModeSource;
+    GameViewHost* host = nullptr;
 };
 
 clsGameView::clsGameView(QSize screenSize) : d(std::make_unique<Impl>()) {
@@ -284,12 +284,12 @@ void clsGameView::SetSiteName(const QString& name) {
 }
 
 void clsGameView::UpdateCaption() {
-    const clsLaunch* launcher = App().Launcher;
+    const LauncherServices* launcher = App().Launcher;
     QString caption = launcher != nullptr ? launcher->Title() : QString();
     if (!d->siteName.isEmpty()) {
         caption += QStringLiteral("　「") + d->siteName + QStringLiteral("」");
     }
-    clsVaro* varo = App().Varo;
+    GameViewHost* varo = d->host;
     if (launcher != nullptr && launcher->IsDebugMode() && varo != nullptr &&
         varo->Intprt().CurrentScript() != nullptr) {
         caption +=
@@ -390,7 +390,7 @@ void clsGameView::ForceMouseMove() {
 }
 
 void clsGameView::RaiseScreenCmd(std::int32_t code, const RectPtr& rect) {
-    const std::int32_t mode = App().Varo != nullptr ? App().Varo->VaroMode() : 0;
+    const std::int32_t mode = d->host != nullptr ? d->host->VaroMode() : 0;
     // Handlers may subscribe or unsubscribe while the command is handled.
     std::vector<int> ids;
     ids.reserve(d->listeners.size());
@@ -548,7 +548,7 @@ void clsGameView::MoveSelectionByKey(bool greater) {
 }
 
 void clsGameView::EndSkipOnInput() {
-    clsVaro* varo = App().Varo;
+    GameViewHost* varo = d->host;
     if (varo == nullptr || !varo->IsSkipMode()) {
         return;
     }
@@ -562,11 +562,19 @@ void clsGameView::SetWaitModeSource(std::function<std::int32_t()> source) {
     d->waitModeSource = std::move(source);
 }
 
+void clsGameView::SetHost(GameViewHost* host) {
+    d->host = host;
+}
+
+GameViewHost* clsGameView::Host() const {
+    return d->host;
+}
+
 std::int32_t clsGameView::InterpreterWaitMode() const {
     if (d->waitModeSource) {
         return d->waitModeSource();
     }
-    clsVaro* varo = App().Varo;
+    GameViewHost* varo = d->host;
     return varo != nullptr ? varo->Intprt().WaitMode() : 0;
 }
 
@@ -732,20 +740,20 @@ void clsGameView::MenuCmd(const QString& group, const QString& item) {
 }
 
 void clsGameView::FileMenuCmd(const QString& item) {
-    clsVaro* varo = App().Varo;
-    clsLaunch* launcher = App().Launcher;
+    GameViewHost* varo = d->host;
+    LauncherServices* launcher = App().Launcher;
     if (item == QLatin1String("saveload") && varo != nullptr) {
         INISection& base = varo->GamemodeInfo().KeySection(QStringLiteral("Base"));
         if (base.KeyValue(QStringLiteral("SaveMenuEnabled")).toLower() == QLatin1String("true")) {
             varo->SDMakeData();
-            varo->ChangeMode(clsVaro::kModeSaveLoad, kSaveLoadFromGame);
+            varo->ChangeMode(GameViewHost::kModeSaveLoad, kSaveLoadFromGame);
         } else {
             Ask(base.KeyValue(QStringLiteral("SaveMenuAlarmMessage")), MsgBox::OkOnly);
         }
     } else if (item == QLatin1String("qsave") && varo != nullptr) {
         varo->QuickSave(varo->Cfg().BoolVal(QStringLiteral("QueryQuickSave")));
     } else if (item == QLatin1String("qload") && varo != nullptr) {
-        const bool ask = varo->VaroMode() != clsVaro::kModeTitle &&
+        const bool ask = varo->VaroMode() != GameViewHost::kModeTitle &&
                          varo->Cfg().BoolVal(QStringLiteral("QueryQuickLoad"));
         varo->QuickLoad(ask);
     } else if (item == QLatin1String("title")) {
@@ -774,7 +782,7 @@ void clsGameView::ScreenMenuCmd(const QString& item) {
 }
 
 void clsGameView::MessageMenuCmd(const QString& item) {
-    clsVaro* varo = App().Varo;
+    GameViewHost* varo = d->host;
     for (std::size_t speed = 0; speed < kSpeedItems.size(); ++speed) {
         if (item == QLatin1String(kSpeedItems[speed])) {
             if (varo != nullptr) {
@@ -800,16 +808,15 @@ void clsGameView::MessageMenuCmd(const QString& item) {
             varo->SetSkipMode(!varo->IsSkipMode());
         }
     } else if (item == QLatin1String("log")) {
-        if (varo != nullptr && varo->VaroMode() == clsVaro::kModeGame &&
-            varo->ModeObject() != nullptr) {
-            varo->ModeObject()->LogModeStart();
+        if (varo != nullptr) {
+            varo->StartLogMode();
         }
     }
 }
 
 // After a text speed or auto-click change from the menu.
 void clsGameView::AfterTextSettingChange() {
-    clsVaro* varo = App().Varo;
+    GameViewHost* varo = d->host;
     if (varo == nullptr) {
         return;
     }
@@ -821,7 +828,7 @@ void clsGameView::AfterTextSettingChange() {
 }
 
 bool clsGameView::QueryExit() {
-    clsVaro* varo = App().Varo;
+    GameViewHost* varo = d->host;
     if (varo == nullptr || !varo->Cfg().BoolVal(QStringLiteral("QueryExit"))) {
         return true;
     }
@@ -829,7 +836,7 @@ bool clsGameView::QueryExit() {
 }
 
 int clsGameView::Ask(const QString& prompt, int style) const {
-    clsLaunch* launcher = App().Launcher;
+    LauncherServices* launcher = App().Launcher;
     return launcher != nullptr ? launcher->Msg(prompt, style) : 0;
 }
 
@@ -845,7 +852,7 @@ void clsGameView::FormActivityChanged() {
         return;
     }
     d->formActivity = d->form->isVisible() && d->form->isActiveWindow();
-    clsVaro* varo = App().Varo;
+    GameViewHost* varo = d->host;
     if (varo == nullptr) {
         return;
     }

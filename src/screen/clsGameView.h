@@ -12,6 +12,7 @@
 
 #include "screen/clsEventRects.h"
 
+class GameViewHost;
 class QAction;
 class QWidget;
 class clsKestDriver;
@@ -132,6 +133,9 @@ public:
     void KeyUp(int key, bool autoRepeat = false);
     // Where the interpreter's wait mode is read from; empty reads the engine's.
     void SetWaitModeSource(std::function<std::int32_t()> source);
+    // The engine the menus and keys act on while it is open; null when none.
+    void SetHost(GameViewHost* host);
+    GameViewHost* Host() const;
 
     // ScreenCmd subscriptions; the id is above 0.
     int AddScreenCmdListener(ScreenCmdHandler handler);

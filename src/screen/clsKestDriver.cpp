@@ -8,9 +8,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/EngineWait.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/EngineWait.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/clsSaveData.h"
 #include "platform/Platform.h"
@@ -61,7 +61,10 @@ std::vector<std::int32_t> FixedTokens(clsKestDriver::FixedAction which) {
 }  // namespace
 
 clsKestDriver::clsKestDriver(clsEventRects& rects)
-    : mRects(rects), mClock(PlatformClock(mOwnClock)), mKest(mClock), mPictures(mKest) {
+    : mRects(rects),
+      mClock(PlatformClock(mOwnClock)),
+      mKest(mClock, [](const QString& line) { App().PutLog(line); }),
+      mPictures(mKest) {
     mActions.fill(kNoAction);
     mKest.SetKestSetting(KestLibrary::KestSetting::FrameRate, kFrameRate);
     mKest.InitializeKest();

@@ -4,9 +4,9 @@
 
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
-#include "media/clsOskaDriver.h"
+#include "base/AppState.h"
+#include "data/clsOskaDriver.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
+#include "base/AppState.h"
 #include "media/clsDovDriver.h"
 #include "platform/os/VirtualClock.h"
 

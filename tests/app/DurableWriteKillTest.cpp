@@ -11,7 +11,7 @@
 #include <random>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"

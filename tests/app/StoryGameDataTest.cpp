@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/INISection.h"
 #include "data/stdINI.h"
@@ -119,7 +119,7 @@ protected:
     void TearDown() override {
         App().EngineClosing = false;
         player.launcher.ExitApp();
-        App().Varo = nullptr;
+        App().Archives = nullptr;
         App().ResetSwitchesAndFolders();
     }
 

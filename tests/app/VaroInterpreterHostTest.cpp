@@ -9,8 +9,8 @@
 
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "platform/os/VirtualClock.h"
 #include "screen/clsEventRect.h"
 #include "screen/clsEventRects.h"
@@ -45,7 +45,7 @@ protected:
         host.reset();
         App().EngineClosing = false;
         player.launcher.ExitApp();
-        App().Varo = nullptr;
+        App().Archives = nullptr;
         App().ResetSwitchesAndFolders();
     }
 

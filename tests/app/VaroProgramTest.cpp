@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "data/Scrambler.h"
 #include "data/stdINI.h"

@@ -5,7 +5,7 @@
 #include <QDateTime>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"
 

@@ -9,11 +9,11 @@
 #include <QWidget>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
-#include "app/clsModeBase.h"
+#include "base/AppState.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "media/clsDovDriver.h"
+#include "modes/clsModeBase.h"
 #include "platform/os/VirtualClock.h"
 #include "screen/clsGameView.h"
 #include "screen/clsKestDriver.h"
@@ -45,7 +45,7 @@ protected:
             varo().GameView().RemoveScreenCmdListener(listener);
         }
         player.launcher.ExitApp();
-        App().Varo = nullptr;
+        App().Archives = nullptr;
         App().EngineClosing = false;
         App().ResetSwitchesAndFolders();
     }

@@ -6,8 +6,8 @@
 #include <QRegularExpression>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
+#include "base/AppState.h"
 #include "data/Scrambler.h"
 #include "data/stdINI.h"
 #include "platform/Platform.h"

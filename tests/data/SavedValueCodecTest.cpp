@@ -5,7 +5,7 @@
 #include <QImage>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"

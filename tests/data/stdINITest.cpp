@@ -5,15 +5,15 @@
 
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/ArchiveStartup.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "data/INIFile.h"
 #include "data/Scrambler.h"
+#include "data/clsOskaDriver.h"
 #include "data/stdINI.h"
-#include "media/clsOskaDriver.h"
 #include "platform/os/Cp932Codec.h"
 
 class stdINITest : public ::testing::Test {
@@ -26,7 +26,7 @@ protected:
     }
     void TearDown() override {
         App().Launcher = nullptr;
-        App().Varo = nullptr;
+        App().Archives = nullptr;
         App().ResetSwitchesAndFolders();
     }
     QString logText() { return launcher.Log().Log(); }
@@ -34,7 +34,7 @@ protected:
     void useArchives() {
         QString message;
         ASSERT_TRUE(ArchiveStartup::RegisterArchives(varo.Oska(), dir.file("arc"), message));
-        App().Varo = &varo;
+        App().Archives = &varo.Oska();
     }
     TempFolder dir;
     clsLaunch launcher;

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "dialogs/frmConfig.h"

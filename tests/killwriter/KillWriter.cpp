@@ -17,7 +17,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"

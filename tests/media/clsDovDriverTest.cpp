@@ -13,10 +13,10 @@
 #include "DovTestMedia.h"
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
+#include "base/AppState.h"
+#include "data/clsOskaDriver.h"
 #include "data/clsSaveData.h"
-#include "media/clsOskaDriver.h"
 #include "platform/Platform.h"
 #include "platform/os/VirtualClock.h"
 

@@ -13,8 +13,8 @@
 
 #include "DovTestMedia.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "data/clsSaveData.h"
 #include "modes/clsModeGame.h"
 #include "modes/clsModeTitle.h"
@@ -63,7 +63,7 @@ protected:
     }
     void TearDown() override {
         player.launcher.ExitApp();
-        App().Varo = nullptr;
+        App().Archives = nullptr;
         App().EngineClosing = false;
         App().ResetSwitchesAndFolders();
     }

@@ -6,7 +6,7 @@
 
 #include "FakeInterpreterHost.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "data/SharedData.h"
 #include "data/clsSaveData.h"

@@ -2,11 +2,11 @@
 
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
-#include "media/clsOskaDriver.h"
+#include "data/clsOskaDriver.h"
 #include "platform/Platform.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/ScriptedMessageBoxPresenter.h"
@@ -103,7 +103,7 @@ TEST_F(ScriptManagerTest, ArchiveModeReadsAssembledEntries) {
     dir.write(QStringLiteral("data.oska"),
               oskatest::archive({{QStringLiteral("scenario/story.txt"), "go\tnext\r\nnext:nop"}}));
     clsVaro varo;
-    App().Varo = &varo;
+    App().Archives = &varo.Oska();
     ASSERT_TRUE(varo.Oska().Init(1));
     ASSERT_TRUE(varo.Oska().LoadArchive(archive));
     QString list;
@@ -111,7 +111,7 @@ TEST_F(ScriptManagerTest, ArchiveModeReadsAssembledEntries) {
     ASSERT_TRUE(varo.Oska().LoadArchiveList(list, 0));
     ASSERT_TRUE(store.Init(false, QString()));
     const auto script = store.GetScript(QStringLiteral("STORY"), false);
-    App().Varo = nullptr;
+    App().Archives = nullptr;
     ASSERT_NE(script, nullptr);
     EXPECT_EQ(script->Element(0), QStringLiteral("go\tnext"));  // not assembled again
     EXPECT_EQ(script->LabelAddress(QStringLiteral("next")), 1);

@@ -9,8 +9,8 @@
 
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
+#include "base/AppState.h"
 #include "data/INIFile.h"
 #include "platform/Platform.h"
 #include "platform/os/VirtualClock.h"
@@ -46,7 +46,7 @@ protected:
     void TearDown() override {
         driver.reset();
         App().Launcher = nullptr;
-        App().Varo = nullptr;
+        App().Archives = nullptr;
         App().EngineClosing = false;
         App().platform = savedPlatform;
         App().ResetSwitchesAndFolders();

@@ -1,6 +1,6 @@
 #include "KestDriverFixture.h"
 #include "app/clsVaro.h"
-#include "media/clsOskaDriver.h"
+#include "data/clsOskaDriver.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ protected:
     // Registers one archive of the files as the engine's only archive.
     void useArchive(const oskatest::Files& files) {
         dir.write(QStringLiteral("data.oska"), oskatest::archive(files));
-        App().Varo = &varo;
+        App().Archives = &varo.Oska();
         ASSERT_TRUE(varo.Oska().Init(1));
         ASSERT_TRUE(varo.Oska().LoadArchive(dir.file(QStringLiteral("data.oska"))));
         QString list;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsLaunch.h"
+#include "base/AppState.h"
 #include "data/INISection.h"
 #include "platform/os/Cp932Codec.h"
 #include "screen/clsEventRects.h"

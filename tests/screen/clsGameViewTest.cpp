@@ -19,11 +19,12 @@
 #include "KestDriverFixture.h"
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/clsVaro.h"
+#include "base/AppState.h"
 #include "data/Configuration.h"
 #include "data/INIFile.h"
 #include "data/INISection.h"
+#include "data/clsOskaDriver.h"
 #include "data/clsSaveData.h"
 #include "media/clsDovDriver.h"
 #include "platform/os/ScriptedMessageBoxPresenter.h"
@@ -75,8 +76,10 @@ protected:
         player.launcher.SetTitle(u"ゲーム"_s);
         App().SubClassMode = true;
         App().FullScreenAvailable = true;
-        App().Varo = varo.get();
-        if (varo == nullptr) {
+        if (varo != nullptr) {
+            varo->GameView().SetHost(varo.get());
+            App().Archives = &varo->Oska();
+        } else {
             ownView = std::make_unique<clsGameView>(QSize(640, 480));
         }
         view = varo != nullptr ? &varo->GameView() : ownView.get();
@@ -91,7 +94,10 @@ protected:
     }
     void TearDown() override {
         ownView.reset();
-        App().Varo = nullptr;
+        if (varo != nullptr) {
+            varo->GameView().SetHost(nullptr);
+        }
+        App().Archives = nullptr;
         varo.reset();
         player.launcher.SetSysTimerFunc(clsLaunch::kTimerNone);
         App().EngineClosing = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/AppState.h"
 #include "platform/kest/KestAction.h"
 #include "platform/kest/KestCompositor.h"
 #include "platform/kest/KestFilm.h"
@@ -1300,8 +1299,6 @@ int KestLibrary::frameIntervalMs() const {
 void KestLibrary::log(const QString& line) const {
     if (log_) {
         log_(line);
-    } else {
-        App().PutLog(line);
     }
 }
 

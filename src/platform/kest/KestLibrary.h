@@ -208,7 +208,7 @@ public:
     static constexpr int kMaxTokensPerUpdate = 4096;  // per action and update
     static constexpr int kMaxTokensPerAction = 1 << 20;
 
-    // `log` receives one line per problem; by default the run-time log.
+    // `log` receives one line per problem; none are written without it.
     explicit KestLibrary(Clock& clock, std::function<void(const QString&)> log = {});
     ~KestLibrary() override;
     KestLibrary(const KestLibrary&) = delete;

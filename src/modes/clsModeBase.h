@@ -51,7 +51,7 @@ protected:
     // A message box with an OK button, through the launcher.
     static void ShowMessage(const QString& text);
     // Plays the named sound effect once; an empty name plays nothing.
-    static void PlayEffect(const QString& name);
+    void PlayEffect(const QString& name);
 
 private:
     clsGameView& mView;

@@ -1,9 +1,9 @@
-#include "app/clsModeBase.h"
+#include "modes/clsModeBase.h"
 
-#include "app/AppState.h"
-#include "app/clsLaunch.h"
-#include "app/clsVaro.h"
+#include "base/AppState.h"
+#include "base/LauncherServices.h"
 #include "media/clsDovDriver.h"
+#include "modes/ModeHost.h"
 #include "platform/os/MsgBox.h"
 #include "screen/clsGameView.h"
 
@@ -52,7 +52,8 @@ void clsModeBase::ShowMessage(const QString& text) {
 }
 
 void clsModeBase::PlayEffect(const QString& name) {
-    if (!name.isEmpty() && App().Varo != nullptr) {
-        App().Varo->Dov().PlaySE(name, 0);
+    GameViewHost* engine = mView.Host();
+    if (!name.isEmpty() && engine != nullptr) {
+        engine->Dov().PlaySE(name, 0);
     }
 }

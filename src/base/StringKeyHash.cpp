@@ -1,4 +1,4 @@
-#include "app/StringKeyHash.h"
+#include "base/StringKeyHash.h"
 
 #include <QRandomGenerator>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "media/clsOskaDriver.h"
+#include "data/clsOskaDriver.h"
 
 #include <limits>
 
-#include "app/AppState.h"
-#include "app/stdHelpers.h"
+#include "base/AppState.h"
+#include "base/stdHelpers.h"
 #include "platform/os/Cp932Codec.h"
 
 clsOskaDriver::clsOskaDriver() = default;

@@ -3,8 +3,8 @@
 #include <QString>
 #include <cstdint>
 
-class clsLaunch;
-class clsVaro;
+class ArchiveReader;
+class LauncherServices;
 class Platform;
 
 // The process-wide state: one value per process, written during start-up and
@@ -13,8 +13,9 @@ class AppState {
 public:
     QString AppDir;   // the game folder, without a trailing separator
     QString SaveDir;  // user settings, shared data and save slots
-    clsLaunch* Launcher = nullptr;
-    clsVaro* Varo = nullptr;
+    // The launcher, and the open engine's archives; null when there is none.
+    LauncherServices* Launcher = nullptr;
+    ArchiveReader* Archives = nullptr;
     bool EngineClosing = false;
     // Engine waits in progress (transitions, pauses, fades, message boxes, the
     // interpreter's yields). Mode changes and the shutdown wait until none runs.

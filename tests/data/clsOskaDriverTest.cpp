@@ -1,12 +1,12 @@
-#include "media/clsOskaDriver.h"
+#include "data/clsOskaDriver.h"
 
 #include <gtest/gtest.h>
 
 #include "OskaTestArchives.h"
 #include "TestSupport.h"
-#include "app/AppState.h"
 #include "app/OskaTool.h"
 #include "app/clsLaunch.h"
+#include "base/AppState.h"
 #include "platform/os/Cp932Codec.h"
 
 namespace {

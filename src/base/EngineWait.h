@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 
 // Marks an engine wait for its lifetime: while one is running, events pumped
 // inside it must not change the mode or shut the engine down under it.

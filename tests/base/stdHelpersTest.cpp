@@ -1,4 +1,4 @@
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/stdHelpers.h"
+#include "base/stdHelpers.h"
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "platform/os/Cp932Codec.h"
 #include "platform/os/FileIo.h"
 

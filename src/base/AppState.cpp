@@ -1,7 +1,6 @@
-#include "app/AppState.h"
+#include "base/AppState.h"
 
-#include "app/clsLaunch.h"
-#include "data/PageLog.h"
+#include "base/LauncherServices.h"
 
 void AppState::ResetSwitchesAndFolders() {
     ScenarioFileMode = false;
@@ -21,7 +20,7 @@ void AppState::ResetSwitchesAndFolders() {
 
 void AppState::PutLog(const QString& line) {
     if (Launcher != nullptr) {
-        Launcher->Log().PutMsg(line, QString(), true);
+        Launcher->PutLog(line);
     }
 }
 
