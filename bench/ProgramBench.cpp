@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "XWindowWatcher.h"
 #include "XvfbServer.h"
 
 namespace {
@@ -115,11 +116,13 @@ std::optional<long long> cpuTicks(qint64 pid) {
 // runtime folder and first-frame file in a private temporary folder.
 class PlayerRun {
 public:
-    PlayerRun(const QString& display, const QString& gameName) {
+    // `userAudio`: the sound output a user's start would take, rather than SDL's
+    // silent driver.
+    PlayerRun(const QString& display, const QString& gameFolder, bool userAudio = false)
+        : userAudio_(userAudio) {
         const QString game = dir_.filePath(QStringLiteral("game"));
-        if (!dir_.isValid() ||
-            !CopyFolder(QStringLiteral(VARO_SOURCE_DIR "/tests/games/") + gameName, game) ||
-            !makePrivateFolder(runtimeDir()) || !QDir().mkpath(saveDir())) {
+        if (!dir_.isValid() || !CopyFolder(gameFolder, game) || !makePrivateFolder(runtimeDir()) ||
+            !QDir().mkpath(saveDir())) {
             error_ = "cannot prepare the game folder in " + dir_.path().toStdString();
             return;
         }
@@ -193,7 +196,9 @@ private:
         env.insert(QStringLiteral("DISPLAY"), display);
         env.insert(QStringLiteral("VARO_FIRST_FRAME_FILE"), frameFile());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        if (!userAudio_) {
+            env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        }
         return env;
     }
 
@@ -209,6 +214,7 @@ private:
         return file.readAll().trimmed().toStdString();
     }
 
+    bool userAudio_ = false;
     QTemporaryDir dir_;
     QProcess process_;
     std::string error_;
@@ -240,7 +246,7 @@ void forEachStartedRun(benchmark::State& state, const QString& gameName, Measure
         return;
     }
     for (auto _ : state) {
-        PlayerRun run(display.name(), gameName);
+        PlayerRun run(display.name(), QStringLiteral(VARO_SOURCE_DIR "/tests/games/") + gameName);
         const std::optional<qint64> elapsedMs = startUntilFirstFrame(state, run);
         if (!elapsedMs || !measure(run, *elapsedMs)) {
             break;
@@ -299,5 +305,141 @@ BENCHMARK(BM_ProgramIdleAfterStart)
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
+
+// --- The start seen from outside -------------------------------------------
+// What a user sees, measured through the X server alone: the time from the
+// process start to the game window being mapped and to its first picture that
+// is not all black, for the bundled game as a user starts it (its own sound
+// output). Then memory and CPU at the logo, at the title menu and at the first
+// click wait of the story, reached by clicking the title's start button.
+
+const QString kDemoGame = QStringLiteral(VARO_SOURCE_DIR "/games/demo");
+constexpr int kDemoHeight = 480;
+constexpr int kDemoStartX = 536;  // the title menu's start button
+constexpr int kDemoStartY = 254;
+// From the start: the logo shows until 3 s, then the title menu.
+constexpr int kLogoWindowMs = 1500;
+constexpr int kTitleAtMs = 4500;
+constexpr int kTitleWindowMs = 4000;
+// From the click on start: the first message has been typed out.
+constexpr int kFirstWaitAfterMs = 6000;
+
+struct OutsideStart {
+    xcb_window_t window = 0;
+    double mapMs = 0;
+    double pictureMs = 0;
+};
+
+std::optional<OutsideStart> watchStart(XWindowWatcher& x, PlayerRun& run, QElapsedTimer& sinceStart,
+                                       std::string& error) {
+    sinceStart.start();
+    run.start();
+    OutsideStart seen;
+    bool mapped = false;
+    while (sinceStart.elapsed() < kFirstFrameTimeoutMs) {
+        if (run.exited()) {
+            error = "the program exited before showing a picture";
+            return std::nullopt;
+        }
+        if (const auto window = run.pid() > 0 ? x.viewableWindowOf(run.pid()) : std::nullopt) {
+            if (!mapped) {
+                mapped = true;
+                seen.window = *window;
+                seen.mapMs = static_cast<double>(sinceStart.nsecsElapsed()) / 1e6;
+            }
+            if (x.showsNonBlack(*window)) {
+                seen.pictureMs = static_cast<double>(sinceStart.nsecsElapsed()) / 1e6;
+                return seen;
+            }
+        }
+        QThread::usleep(500);
+    }
+    error = "no window with a picture within " + std::to_string(kFirstFrameTimeoutMs) + " ms";
+    return std::nullopt;
+}
+
+void BM_DemoStartFromOutside(benchmark::State& state) {
+    BenchDisplay display;
+    XWindowWatcher x;
+    if (!display.open() || !x.connect(display.name())) {
+        state.SkipWithError(display.errorText().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        PlayerRun run(display.name(), kDemoGame, true);
+        QElapsedTimer sinceStart;
+        std::string error = run.errorText();
+        const auto seen = run.prepared() ? watchStart(x, run, sinceStart, error) : std::nullopt;
+        if (!seen) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        state.SetIterationTime(seen->pictureMs / 1000.0);
+        state.counters["map_ms"] = seen->mapMs;
+        state.counters["picture_ms"] = seen->pictureMs;
+    }
+}
+BENCHMARK(BM_DemoStartFromOutside)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
+// Resident memory now and the share of one core used over the next `ms`.
+bool recordStage(benchmark::State& state, PlayerRun& run, const std::string& stage, int ms) {
+    const auto rssKiB = statusKiB(run.pid(), "VmRSS");
+    const auto ticksBefore = cpuTicks(run.pid());
+    QElapsedTimer window;
+    window.start();
+    QThread::msleep(static_cast<unsigned long>(ms));
+    const auto ticksAfter = cpuTicks(run.pid());
+    if (run.exited() || !rssKiB || !ticksBefore || !ticksAfter) {
+        state.SkipWithError(("the program ended at the " + stage).c_str());
+        return false;
+    }
+    const double cpuSeconds =
+        static_cast<double>(*ticksAfter - *ticksBefore) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    state.counters[stage + "_RSS_MiB"] = *rssKiB / kKiBPerMiB;
+    state.counters[stage + "_CPU_pct"] =
+        100.0 * cpuSeconds / (static_cast<double>(window.elapsed()) / 1000.0);
+    return true;
+}
+
+void BM_DemoStages(benchmark::State& state) {
+    BenchDisplay display;
+    XWindowWatcher x;
+    if (!display.open() || !x.connect(display.name())) {
+        state.SkipWithError(display.errorText().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        PlayerRun run(display.name(), kDemoGame, true);
+        QElapsedTimer sinceStart;
+        std::string error = run.errorText();
+        const auto seen = run.prepared() ? watchStart(x, run, sinceStart, error) : std::nullopt;
+        if (!seen) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        if (!recordStage(state, run, "logo", kLogoWindowMs)) {
+            break;
+        }
+        QThread::msleep(
+            static_cast<unsigned long>(std::max<qint64>(kTitleAtMs - sinceStart.elapsed(), 0)));
+        if (!recordStage(state, run, "title", kTitleWindowMs)) {
+            break;
+        }
+        if (!x.clickGamePoint(seen->window, kDemoHeight, kDemoStartX, kDemoStartY)) {
+            state.SkipWithError("cannot click the title's start button");
+            break;
+        }
+        QThread::msleep(kFirstWaitAfterMs);
+        if (!recordStage(state, run, "first_wait", kIdleWindowMs)) {
+            break;
+        }
+    }
+}
+BENCHMARK(BM_DemoStages)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 }  // namespace

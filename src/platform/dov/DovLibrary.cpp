@@ -89,12 +89,12 @@ std::int32_t DovLibrary::InitializeDov() {
         return fail(kDovErrAlreadyInitialized);
     }
     mixer_ = std::make_unique<DovMixer>();
+    origin_ = clock_.now();
     const std::int32_t output = startOutput();
     if (output != kDovSuccess) {
         mixer_.reset();
         return fail(output);
     }
-    origin_ = clock_.now();
     initialized_ = true;
     lastError_ = kDovSuccess;
     extendedError1_ = 0;
@@ -104,6 +104,10 @@ std::int32_t DovLibrary::InitializeDov() {
 
 std::int32_t DovLibrary::startOutput() {
     device_ = std::make_unique<DovAudioDevice>();
+    if (!IsVirtualTime()) {
+        openOutputInBackground();
+        return kDovSuccess;
+    }
     DovAudioDevice::Fill fill;
     if (IsVirtualTime()) {
         // The mix follows the virtual clock; the device only keeps SDL's output running.
@@ -134,17 +138,57 @@ std::int32_t DovLibrary::startOutput() {
         device_.reset();
         return kDovErrNoAudioOutput;
     }
-    if (options_.log) {
-        if (IsVirtualTime()) {
-            options_.log(QStringLiteral("dov audio output: silent, mixed by the virtual clock"));
-        } else if (!device_->fallbackReason().isEmpty()) {
-            options_.log(QStringLiteral("dov audio output unavailable (") +
-                         device_->fallbackReason() + QStringLiteral("), playing without sound"));
-        } else {
-            options_.log(QStringLiteral("dov audio output: ") + device_->driverName());
-        }
-    }
+    logOutput();
     return kDovSuccess;
+}
+
+void DovLibrary::openOutputInBackground() {
+    // The device may start well after the library did: its first pull catches
+    // the mix up with the clock, so sounds play when they were started.
+    DovAudioDevice::Fill fill = [this, mixer = mixer_.get(), caughtUp = false](float* out,
+                                                                               int frames) mutable {
+        if (!caughtUp) {
+            mixer->renderUntil(framesOf(clock_.now() - origin_), nullptr);
+            caughtUp = true;
+        }
+        mixer->mix(out, frames);
+    };
+    opener_ = std::thread([this, fill = std::move(fill)]() mutable {
+        openerOk_ = device_->open(options_.silentOutput, std::move(fill), openerError_);
+        openerDone_.store(true, std::memory_order_release);
+    });
+}
+
+void DovLibrary::settleOutput(bool wait) {
+    if (!opener_.joinable() || (!wait && !openerDone_.load(std::memory_order_acquire))) {
+        return;
+    }
+    opener_.join();
+    if (openerOk_) {
+        logOutput();
+        return;
+    }
+    // Not even the silent output opened: the game goes on without a device.
+    if (options_.log) {
+        options_.log(QStringLiteral("dov audio output failed: ") + openerError_ +
+                     QStringLiteral(", playing without sound"));
+    }
+    device_.reset();
+    clockDrivenMix_ = true;
+}
+
+void DovLibrary::logOutput() {
+    if (!options_.log) {
+        return;
+    }
+    if (IsVirtualTime()) {
+        options_.log(QStringLiteral("dov audio output: silent, mixed by the virtual clock"));
+    } else if (!device_->fallbackReason().isEmpty()) {
+        options_.log(QStringLiteral("dov audio output unavailable (") + device_->fallbackReason() +
+                     QStringLiteral("), playing without sound"));
+    } else {
+        options_.log(QStringLiteral("dov audio output: ") + device_->driverName());
+    }
 }
 
 std::int32_t DovLibrary::TerminateDov() {
@@ -152,15 +196,18 @@ std::int32_t DovLibrary::TerminateDov() {
         return fail(kDovErrNotInitialized);
     }
     closeMovie();
+    settleOutput(true);
     // The device first: after it is closed nothing mixes any more.
     device_.reset();
+    clockDrivenMix_ = false;
     sounds_.clear();
     mixer_.reset();
     initialized_ = false;
     return kDovSuccess;
 }
 
-QString DovLibrary::OutputDriver() const {
+QString DovLibrary::OutputDriver() {
+    settleOutput(true);
     return device_ ? device_->driverName() : QString();
 }
 
@@ -391,7 +438,8 @@ void DovLibrary::sync() {
     if (!initialized_) {
         return;
     }
-    if (IsVirtualTime()) {
+    settleOutput(false);
+    if (IsVirtualTime() || clockDrivenMix_) {
         const std::int64_t target = framesOf(clock_.now() - origin_);
         if (!sink_) {
             mixer_->renderUntil(target, nullptr);

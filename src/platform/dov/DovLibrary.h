@@ -4,10 +4,12 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/dov/DovCodecsLoader.h"
@@ -153,7 +155,7 @@ public:
 
     bool IsVirtualTime() const { return clock_.isVirtual(); }
     // The audio driver in use, "" before InitializeDov.
-    QString OutputDriver() const;
+    QString OutputDriver();
     // Why the last prepare or movie failed, for log lines.
     const QString& LastMediaError() const { return lastMediaError_; }
 
@@ -184,6 +186,10 @@ private:
 
     std::int32_t fail(std::int32_t error) const;
     std::int32_t startOutput();
+    void openOutputInBackground();
+    // Takes the outcome of the background open (waiting for it when `wait`) and logs it.
+    void settleOutput(bool wait);
+    void logOutput();
     Sound* find(std::int32_t handle);
     Sound* usable(std::int32_t handle, std::int32_t& error);
     void sync();
@@ -222,6 +228,14 @@ private:
 
     std::unique_ptr<DovMixer> mixer_;
     std::unique_ptr<DovAudioDevice> device_;
+    // On the real clock the audio output opens on a thread of its own, so that
+    // probing sound drivers does not hold up the first picture; the mix waits
+    // for it. When no output opens at all, the clock drives the mix instead.
+    std::thread opener_;
+    std::atomic<bool> openerDone_{false};
+    bool openerOk_ = false;
+    QString openerError_;
+    bool clockDrivenMix_ = false;
     MixSink sink_;
     std::vector<float> mixBuffer_;
 
