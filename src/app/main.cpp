@@ -10,7 +10,7 @@
 #include "app/OskaTool.h"
 #include "app/SaveFileTool.h"
 #include "app/VaroEntry.h"
-#include "platform/dov/DovCodecsLoader.h"
+#include "base/AppState.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ void ensureRuntimeDir() {
 int main(int argc, char** argv) {
     // Where an installed program's media plugin lies, seen from the program's folder
     // (cmake/Install.cmake).
-    DovCodecsLoader::SetProgramRelativeDir(QStringLiteral(VARO_INSTALLED_PLUGIN_DIR));
+    App().MediaPluginDir = QStringLiteral(VARO_INSTALLED_PLUGIN_DIR);
     CommandLine command = CommandLine::Parse(arguments(argc, argv));
     switch (command.command) {
         case CommandLine::Command::Help:

@@ -46,6 +46,10 @@ public:
     // Full screen can be shown (a screen exists).
     bool FullScreenAvailable = false;
 
+    // An installed program's media plugin folder, relative to the program's
+    // folder; "" where the plugin is beside the program or in the build.
+    QString MediaPluginDir;
+
     // Operating-system services (clock, message boxes, trace); never null while running.
     Platform* platform = nullptr;
 

@@ -9,6 +9,7 @@
 #include "base/stdHelpers.h"
 #include "data/clsSaveData.h"
 #include "platform/Platform.h"
+#include "platform/dov/DovCodecsLoader.h"
 #include "platform/os/FileIo.h"
 #include "platform/os/GameFolder.h"
 #include "platform/os/RealClock.h"
@@ -87,7 +88,9 @@ clsDovDriver::clsDovDriver(Clock* clock, Hooks hooks)
                                          : *mOwnClock),
       mHooks(std::move(hooks)),
       mLib(std::make_unique<DovLibrary>(
-          mClock, DovLibrary::Options{[](const QString& line) { App().PutLog(line); }, false})) {
+          mClock, DovLibrary::Options{[](const QString& line) { App().PutLog(line); }, false},
+          App().MediaPluginDir.isEmpty() ? QString()
+                                         : DovCodecsLoader::DefaultPath(App().MediaPluginDir))) {
     mBGM[0].channel = QStringLiteral("bgm0");
     mBGM[1].channel = QStringLiteral("bgm1");
     mCV.channel = QStringLiteral("cv");

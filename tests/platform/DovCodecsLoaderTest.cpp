@@ -104,12 +104,10 @@ TEST(DovCodecsLoader, AnInstalledProgramTakesThePluginOfItsInstalledFolder) {
     const QString installed = dir.file(QStringLiteral("lib/libvaro_media.so"));
     ASSERT_FALSE(QFile::exists(programDir + QStringLiteral("/libvaro_media.so")));
     const QString builds = DovCodecsLoader::DefaultPath();
-    DovCodecsLoader::SetProgramRelativeDir(relative);
-    const QString missing = DovCodecsLoader::DefaultPath();
+    const QString missing = DovCodecsLoader::DefaultPath(relative);
     ASSERT_TRUE(QDir().mkpath(dir.file(QStringLiteral("lib"))));
     ASSERT_TRUE(QFile::copy(builds, installed));
-    const QString present = DovCodecsLoader::DefaultPath();
-    DovCodecsLoader::SetProgramRelativeDir(QString());
+    const QString present = DovCodecsLoader::DefaultPath(relative);
     EXPECT_EQ(missing, installed);
     EXPECT_EQ(present, installed);
     EXPECT_NE(builds, installed);

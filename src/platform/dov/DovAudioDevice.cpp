@@ -125,6 +125,10 @@ QString DovAudioDevice::driverName() const {
     return name == nullptr ? QString() : QString::fromUtf8(name);
 }
 
+void DovAudioDevice::releaseThreadState() {
+    SDL_TLSCleanup();
+}
+
 std::int32_t DovAudioDevice::layerVersion() {
     SDL_version version;
     SDL_GetVersion(&version);

@@ -31,6 +31,9 @@ public:
     QString driverName() const;
     // The version of the audio layer as BCD digits: 2.26 gives 0x0226.
     static std::int32_t layerVersion();
+    // Frees what the audio layer keeps for the calling thread (its error text);
+    // a thread of our own that opened the device calls it before it ends.
+    static void releaseThreadState();
 
 private:
     static void callback(void* self, std::uint8_t* stream, int length);

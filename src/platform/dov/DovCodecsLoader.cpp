@@ -7,20 +7,7 @@
 
 DovCodecsLoader::DovCodecsLoader(QString pluginPath) : pluginPath_(std::move(pluginPath)) {}
 
-namespace {
-
-QString& programRelativeDir() {
-    static QString folder;
-    return folder;
-}
-
-}  // namespace
-
-void DovCodecsLoader::SetProgramRelativeDir(const QString& folder) {
-    programRelativeDir() = folder;
-}
-
-QString DovCodecsLoader::DefaultPath() {
+QString DovCodecsLoader::DefaultPath(const QString& installedDir) {
     const QString built = QStringLiteral(VARO_MEDIA_PLUGIN);
     if (QCoreApplication::instance() == nullptr) {
         return built;
@@ -28,12 +15,11 @@ QString DovCodecsLoader::DefaultPath() {
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString name = built.section(QLatin1Char('/'), -1);
     const QString besideProgram = programDir + QLatin1Char('/') + name;
-    if (!programRelativeDir().isEmpty()) {
+    if (!installedDir.isEmpty()) {
         // The program: beside it in a build tree, else its installed plugin folder,
         // which is also where a missing plugin is reported.
         const QString installed =
-            QDir::cleanPath(programDir + QLatin1Char('/') + programRelativeDir()) +
-            QLatin1Char('/') + name;
+            QDir::cleanPath(programDir + QLatin1Char('/') + installedDir) + QLatin1Char('/') + name;
         return FileIo::isFile(besideProgram) ? besideProgram : installed;
     }
     // Tests and benchmarks have no plugin beside them and take the build's; a

@@ -28,13 +28,11 @@ public:
     DovCodecs* codecs(QString& error);
     bool loaded() const { return codecs_ != nullptr; }
 
-    // Where the plugin is loaded from when no path was given.
-    static QString DefaultPath();
-
-    // The installed plugin's folder relative to the program's folder (such as
-    // "../lib/varo"), set once by the program before anything plays. When set,
-    // the build's copy is never taken: an installed program uses its own plugin.
-    static void SetProgramRelativeDir(const QString& folder);
+    // Where the plugin is loaded from when no path was given. `installedDir` is
+    // an installed program's plugin folder relative to the program's folder
+    // (such as "../lib/varo"); with it the build's copy is never taken, so an
+    // installed program uses its own plugin.
+    static QString DefaultPath(const QString& installedDir = QString());
 
 private:
     void load();

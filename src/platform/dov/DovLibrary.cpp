@@ -155,6 +155,7 @@ void DovLibrary::openOutputInBackground() {
     };
     opener_ = std::thread([this, fill = std::move(fill)]() mutable {
         openerOk_ = device_->open(options_.silentOutput, std::move(fill), openerError_);
+        DovAudioDevice::releaseThreadState();
         openerDone_.store(true, std::memory_order_release);
     });
 }
