@@ -1,12 +1,11 @@
 #include "platform/dov/DovAudioDevice.h"
 
-#include <SDL.h>
-
 #include <cstring>
 #include <optional>
 #include <string>
 
 #include "platform/dov/DovMixer.h"
+#include "platform/dov/SdlAudio.h"
 
 namespace {
 
@@ -16,14 +15,14 @@ constexpr const char* kDummyDriver = "dummy";
 // Chooses SDL's audio driver for one start and puts the earlier choice back.
 class DriverChoice {
 public:
-    explicit DriverChoice(const char* driver) {
+    DriverChoice(SdlAudio& sdl, const char* driver) : sdl_(sdl) {
         if (driver == nullptr) {
             return;
         }
-        if (const char* current = SDL_GetHint(SDL_HINT_AUDIODRIVER)) {
+        if (const char* current = sdl_.GetHint(SDL_HINT_AUDIODRIVER)) {
             previous_ = std::string(current);
         }
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, driver);
+        sdl_.SetHint(SDL_HINT_AUDIODRIVER, driver);
         changed_ = true;
     }
     ~DriverChoice() {
@@ -31,15 +30,16 @@ public:
             return;
         }
         if (previous_) {
-            SDL_SetHint(SDL_HINT_AUDIODRIVER, previous_->c_str());
+            sdl_.SetHint(SDL_HINT_AUDIODRIVER, previous_->c_str());
         } else {
-            SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+            sdl_.ResetHint(SDL_HINT_AUDIODRIVER);
         }
     }
     DriverChoice(const DriverChoice&) = delete;
     DriverChoice& operator=(const DriverChoice&) = delete;
 
 private:
+    SdlAudio& sdl_;
     std::optional<std::string> previous_;
     bool changed_ = false;
 };
@@ -50,12 +50,17 @@ int bcd(int value) {
 
 }  // namespace
 
+DovAudioDevice::DovAudioDevice(SdlAudio& sdl) : sdl_(sdl) {}
+
 DovAudioDevice::~DovAudioDevice() {
     close();
 }
 
 bool DovAudioDevice::open(bool silent, Fill fill, QString& error) {
     close();
+    if (!sdl_.load(error)) {
+        return false;
+    }
     fill_ = std::move(fill);
     fallbackReason_.clear();
     if (!silent) {
@@ -76,11 +81,11 @@ bool DovAudioDevice::open(bool silent, Fill fill, QString& error) {
 
 bool DovAudioDevice::start(const char* driver, QString& error) {
     // The host program handles its own signals.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl_.SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     {
-        const DriverChoice choice(driver);
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            error = QString::fromUtf8(SDL_GetError());
+        const DriverChoice choice(sdl_, driver);
+        if (sdl_.InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            error = QString::fromUtf8(sdl_.GetError());
             return false;
         }
     }
@@ -94,19 +99,19 @@ bool DovAudioDevice::start(const char* driver, QString& error) {
     wanted.callback = &DovAudioDevice::callback;
     wanted.userdata = this;
     // SDL converts to whatever the device takes.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    device_ = sdl_.OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
     if (device_ == 0) {
-        error = QString::fromUtf8(SDL_GetError());
+        error = QString::fromUtf8(sdl_.GetError());
         stopSubsystem();
         return false;
     }
-    SDL_PauseAudioDevice(device_, 0);
+    sdl_.PauseAudioDevice(device_, 0);
     return true;
 }
 
 void DovAudioDevice::close() {
     if (device_ != 0) {
-        SDL_CloseAudioDevice(device_);
+        sdl_.CloseAudioDevice(device_);
         device_ = 0;
     }
     stopSubsystem();
@@ -115,23 +120,30 @@ void DovAudioDevice::close() {
 
 void DovAudioDevice::stopSubsystem() {
     if (subsystemUp_) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl_.QuitSubSystem(SDL_INIT_AUDIO);
         subsystemUp_ = false;
     }
 }
 
 QString DovAudioDevice::driverName() const {
-    const char* name = subsystemUp_ ? SDL_GetCurrentAudioDriver() : nullptr;
+    const char* name = subsystemUp_ ? sdl_.GetCurrentAudioDriver() : nullptr;
     return name == nullptr ? QString() : QString::fromUtf8(name);
 }
 
 void DovAudioDevice::releaseThreadState() {
-    SDL_TLSCleanup();
+    QString unavailable;
+    if (sdl_.load(unavailable)) {
+        sdl_.TLSCleanup();
+    }
 }
 
-std::int32_t DovAudioDevice::layerVersion() {
+std::int32_t DovAudioDevice::layerVersion(SdlAudio& sdl) {
+    QString unavailable;
+    if (!sdl.load(unavailable)) {
+        return 0;
+    }
     SDL_version version;
-    SDL_GetVersion(&version);
+    sdl.GetVersion(&version);
     return bcd(version.major) << 8 | bcd(version.minor);
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+class SdlAudio;
+
 // The one SDL2 audio output: 44.1 kHz stereo float frames asked for from SDL's
 // audio thread. When no sound device opens (or silence is asked for) it opens
 // SDL's dummy output instead, so the game runs on without sound.
@@ -12,12 +14,13 @@ public:
     // Fills `frames` interleaved stereo frames; runs on SDL's audio thread.
     using Fill = std::function<void(float* out, int frames)>;
 
-    DovAudioDevice() = default;
+    explicit DovAudioDevice(SdlAudio& sdl);
     ~DovAudioDevice();
     DovAudioDevice(const DovAudioDevice&) = delete;
     DovAudioDevice& operator=(const DovAudioDevice&) = delete;
 
-    // False, with the reason, only when not even the dummy output opens.
+    // False, with the reason, only when not even the dummy output opens (or SDL2
+    // cannot be loaded).
     bool open(bool silent, Fill fill, QString& error);
     // Stops the audio thread; `fill` is not called any more afterwards.
     void close();
@@ -29,17 +32,18 @@ public:
     const QString& fallbackReason() const { return fallbackReason_; }
     // The SDL audio driver in use.
     QString driverName() const;
-    // The version of the audio layer as BCD digits: 2.26 gives 0x0226.
-    static std::int32_t layerVersion();
+    // The version of the audio layer as BCD digits: 2.26 gives 0x0226; 0 without SDL2.
+    static std::int32_t layerVersion(SdlAudio& sdl);
     // Frees what the audio layer keeps for the calling thread (its error text);
     // a thread of our own that opened the device calls it before it ends.
-    static void releaseThreadState();
+    void releaseThreadState();
 
 private:
     static void callback(void* self, std::uint8_t* stream, int length);
     bool start(const char* driver, QString& error);
     void stopSubsystem();
 
+    SdlAudio& sdl_;
     Fill fill_;
     std::uint32_t device_ = 0;
     bool subsystemUp_ = false;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/dov/DovAudioDevice.h"
+#include "platform/dov/SdlAudio.h"
 
 namespace {
 
@@ -71,7 +72,10 @@ DovLibrary::DovLibrary(Clock& clock, Options options)
     : DovLibrary(clock, std::move(options), QString()) {}
 
 DovLibrary::DovLibrary(Clock& clock, Options options, QString mediaPlugin)
-    : clock_(clock), options_(std::move(options)), codecs_(std::move(mediaPlugin)) {}
+    : clock_(clock),
+      options_(std::move(options)),
+      codecs_(std::move(mediaPlugin)),
+      sdl_(std::make_unique<SdlAudio>()) {}
 
 DovLibrary::~DovLibrary() {
     TerminateDov();
@@ -103,7 +107,7 @@ std::int32_t DovLibrary::InitializeDov() {
 }
 
 std::int32_t DovLibrary::startOutput() {
-    device_ = std::make_unique<DovAudioDevice>();
+    device_ = std::make_unique<DovAudioDevice>(*sdl_);
     if (!IsVirtualTime()) {
         openOutputInBackground();
         return kDovSuccess;
@@ -155,7 +159,7 @@ void DovLibrary::openOutputInBackground() {
     };
     opener_ = std::thread([this, fill = std::move(fill)]() mutable {
         openerOk_ = device_->open(options_.silentOutput, std::move(fill), openerError_);
-        DovAudioDevice::releaseThreadState();
+        device_->releaseThreadState();
         openerDone_.store(true, std::memory_order_release);
     });
 }
@@ -218,7 +222,7 @@ std::int32_t DovLibrary::GetDovProp(std::int32_t property, std::int32_t& value) 
             value = lastError_;
             return kDovSuccess;
         case kDovDirectXVersion:
-            value = DovAudioDevice::layerVersion();
+            value = DovAudioDevice::layerVersion(*sdl_);
             return kDovSuccess;
         case kDovExtendedError1:
             value = extendedError1_;

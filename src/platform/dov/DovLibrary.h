@@ -17,6 +17,7 @@
 #include "platform/os/Clock.h"
 
 class DovAudioDevice;
+class SdlAudio;
 
 // The sound and movie library: sound objects playing on one audio output and
 // movies shown in a video window, addressed through numbered properties and
@@ -227,6 +228,8 @@ private:
     QString lastMediaError_;
 
     std::unique_ptr<DovMixer> mixer_;
+    // Loaded when the output first opens, on the opener thread with the real clock.
+    std::unique_ptr<SdlAudio> sdl_;
     std::unique_ptr<DovAudioDevice> device_;
     // On the real clock the audio output opens on a thread of its own, so that
     // probing sound drivers does not hold up the first picture; the mix waits
