@@ -91,6 +91,9 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         ensureRuntimeDir();
     }
+    // The game's menu stays in its window, as on every desktop; a desktop's global
+    // menu bar would also cost a session-bus round trip before the window shows.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varo"));
     // The desktop entry the window belongs to, for its icon and name in the desktop.

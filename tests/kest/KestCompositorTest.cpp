@@ -111,6 +111,16 @@ TEST_F(Transition, CrossFadeGoesFromTheFrozenFrameToTheNewScene) {
     expectPhases(kRed, qRgb(128, 0, 127), kBlue);
 }
 
+TEST_F(Transition, WithNothingFrozenATransitionStartsFromBlack) {
+    fill(0xFF0000);
+    run(KestLibrary::RedrawFunc::CrossFade, scene.root, 256, 0);
+    expectPhases(kBlack, qRgb(0, 0, 128), kBlue);
+
+    scene.kest.SetFilmProp(buff, FilmProp::VagueWidth, 0);
+    run(KestLibrary::RedrawFunc::Rule, buff, 256, 0);
+    EXPECT_TRUE(OneColour(scene.frame(), kBlack));
+}
+
 TEST_F(Transition, RuleTransitionChangesDarkRulePixelsFirst) {
     // The rule: black on the left to white on the right.
     QImage rule(64, 48, QImage::Format_Grayscale8);

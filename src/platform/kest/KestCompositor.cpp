@@ -51,7 +51,9 @@ KestCompositor::KestCompositor(FilmLookup lookup) : lookup_(std::move(lookup)) {
 void KestCompositor::resize(QSize size) {
     back_ = blackFrame(size);
     presented_ = blackFrame(size);
-    frozen_ = blackFrame(size);
+    // Made by the first freeze or transition: most screens never need it, and a
+    // fresh frame costs time at start-up.
+    frozen_ = QImage();
     layers_.clear();
     scaledRule_ = QImage();
     scaledRuleKey_ = 0;
@@ -206,6 +208,14 @@ void KestCompositor::applyLevel(QPainter& painter, int level, int neutral) {
     }
 }
 
+// The frame a transition starts from: black until something was frozen.
+const QImage& KestCompositor::frozenFrame() {
+    if (frozen_.size() != back_.size()) {
+        frozen_ = blackFrame(back_.size());
+    }
+    return frozen_;
+}
+
 // Level 256 shows the frozen frame, 0 the live scene.
 void KestCompositor::applyCrossFade(QPainter& painter, int level) {
     const qreal share = std::clamp(level, 0, 256) / 256.0;
@@ -213,7 +223,7 @@ void KestCompositor::applyCrossFade(QPainter& painter, int level) {
         return;
     }
     painter.setOpacity(share);
-    painter.drawImage(QPoint(), frozen_);
+    painter.drawImage(QPoint(), frozenFrame());
 }
 
 // Level 256 + vague width shows the frozen frame; as it falls to 0 the live scene
@@ -221,10 +231,11 @@ void KestCompositor::applyCrossFade(QPainter& painter, int level) {
 void KestCompositor::applyRule(const KestFilm& rule) {
     const std::array<quint32, 256> weights = ruleWeights(rule.level, rule.vagueWidth);
     const QImage* mask = ruleMask(rule);
+    const QImage& frozen = frozenFrame();
     const int width = back_.width();
     for (int y = 0; y < back_.height(); ++y) {
         auto* live = reinterpret_cast<quint32*>(back_.scanLine(y));
-        const auto* old = reinterpret_cast<const quint32*>(frozen_.constScanLine(y));
+        const auto* old = reinterpret_cast<const quint32*>(frozen.constScanLine(y));
         const uchar* values = mask != nullptr ? mask->constScanLine(y) : nullptr;
         for (int x = 0; x < width; ++x) {
             const quint32 weight = weights[values != nullptr ? values[x] : 0];

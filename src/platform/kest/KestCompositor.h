@@ -48,6 +48,7 @@ private:
                         int depth);
     void applyRedraw(QPainter& painter, const KestFilm& root, const KestFilm* rule);
     void applyLevel(QPainter& painter, int level, int neutral);
+    const QImage& frozenFrame();
     void applyCrossFade(QPainter& painter, int level);
     void applyRule(const KestFilm& rule);
     const QImage* ruleMask(const KestFilm& rule);
