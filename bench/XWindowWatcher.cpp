@@ -1,5 +1,7 @@
 #include "XWindowWatcher.h"
 
+#include <algorithm>
+
 #include <xcb/xtest.h>
 
 #include <cstdlib>
@@ -80,28 +82,29 @@ std::optional<XWindowWatcher::Size> XWindowWatcher::sizeOf(xcb_window_t window) 
     return Size{geometry->width, geometry->height};
 }
 
-bool XWindowWatcher::showsNonBlack(xcb_window_t window) {
+std::vector<std::uint8_t> XWindowWatcher::pixelsOf(xcb_window_t window, int fromBottom) {
     const std::optional<Size> size = sizeOf(window);
     if (!size) {
-        return false;
+        return {};
     }
+    const int rows = fromBottom > 0 ? std::min(fromBottom, size->height) : size->height;
     const Reply<xcb_get_image_reply_t> image(
         xcb_get_image_reply(connection_,
-                            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0,
+                                          static_cast<std::int16_t>(size->height - rows),
                                           static_cast<std::uint16_t>(size->width),
-                                          static_cast<std::uint16_t>(size->height), ~0U),
+                                          static_cast<std::uint16_t>(rows), ~0U),
                             nullptr));
     if (image == nullptr) {
-        return false;
+        return {};
     }
     const std::uint8_t* bytes = xcb_get_image_data(image.get());
-    const int length = xcb_get_image_data_length(image.get());
-    for (int i = 0; i < length; ++i) {
-        if (bytes[i] != 0) {
-            return true;
-        }
-    }
-    return false;
+    return std::vector<std::uint8_t>(bytes, bytes + xcb_get_image_data_length(image.get()));
+}
+
+bool XWindowWatcher::showsNonBlack(xcb_window_t window, int gameHeight) {
+    const std::vector<std::uint8_t> pixels = pixelsOf(window, gameHeight);
+    return std::any_of(pixels.begin(), pixels.end(), [](std::uint8_t byte) { return byte != 0; });
 }
 
 void XWindowWatcher::fakeInput(std::uint8_t type, std::uint8_t detail, xcb_window_t root, int x,

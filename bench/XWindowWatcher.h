@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // Watches a program's window from outside, through the X server alone: whether
 // it is mapped, whether its picture has anything but black in it, and clicks
@@ -19,8 +20,9 @@ public:
     bool connect(const QString& display);
     // The viewable top-level window whose _NET_WM_PID is the process, if any.
     std::optional<xcb_window_t> viewableWindowOf(std::int64_t pid);
-    // The window's contents hold a pixel that is not black.
-    bool showsNonBlack(xcb_window_t window);
+    // The game picture, the bottom `gameHeight` rows of the window (under the
+    // menu bar), holds a pixel that is not black.
+    bool showsNonBlack(xcb_window_t window, int gameHeight);
     // A left click at a point of the game picture, which sits at the bottom of
     // the window (under the menu bar) and fills its width.
     bool clickGamePoint(xcb_window_t window, int gameHeight, int x, int y);
@@ -31,6 +33,8 @@ private:
         int height = 0;
     };
     std::optional<Size> sizeOf(xcb_window_t window);
+    // The window's pixels as the server sends them: its bottom `fromBottom` rows, all when 0.
+    std::vector<std::uint8_t> pixelsOf(xcb_window_t window, int fromBottom);
     std::optional<std::int64_t> pidOf(xcb_window_t window);
     bool viewable(xcb_window_t window);
     void fakeInput(std::uint8_t type, std::uint8_t detail, xcb_window_t root, int x, int y);
