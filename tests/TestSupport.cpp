@@ -38,7 +38,20 @@ ScriptedPlayer::~ScriptedPlayer() {
     App().SaveDir = savedSaveDir_;
 }
 
+namespace {
+
+// A sanitizer build runs the program about three times slower, more on a busy
+// machine; the limits are for hangs, not for speed.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kTimeScale = 4;
+#else
+constexpr int kTimeScale = 1;
+#endif
+
+}  // namespace
+
 ProgramRun RunProgram(const QString& program, const QStringList& args, int timeoutMs) {
+    timeoutMs *= kTimeScale;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -54,7 +54,8 @@ struct ProgramRun {
     QByteArray err;
 };
 // One run of a program on the offscreen platform. A run that has not finished
-// after `timeoutMs` is killed; its `err` ends with "timed out after N ms".
+// after `timeoutMs` (longer in a sanitizer build) is killed; its `err` ends with
+// "timed out after N ms".
 ProgramRun RunProgram(const QString& program, const QStringList& args, int timeoutMs);
 ProgramRun RunVaro(const QStringList& args, int timeoutMs = 30000);
 
