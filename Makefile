@@ -31,7 +31,7 @@ test: build
 # its thread-local clean-up after QThread::wait() returned, and LeakSanitizer then
 # reports its 152-byte thread data. The report has a single QtCore frame (Qt is
 # built without frame pointers), so no suppression can name it; unwinding in full
-# would, but makes the long end-to-end runs overrun their time limits.
+# would, but makes the whole run about four times longer than CI allows.
 # LeakSanitizer stays on; tests/sanitizer/lsan.supp lists leaks inside system
 # libraries only (fontconfig), never ours.
 SANITIZE_BUILD ?= build-sanitize
