@@ -26,13 +26,9 @@ test: build
 # The whole suite again in a second tree built with AddressSanitizer and UBSan.
 # Any finding aborts the process, so its test fails. The options reach the varo
 # processes the end-to-end tests start, since those inherit the environment.
-# tools/sanitize-ctest runs the suite. It runs a failed test once more for one known
-# race inside Qt only: at exit a thread of Qt's global thread pool (image conversions
-# use it) may still be running its thread-local clean-up after QThread::wait()
-# returned, and LeakSanitizer then reports its thread data from a stack wholly inside
-# QtCore (Qt is built without frame pointers, so no suppression can name it, and
-# unwinding in full makes the run about four times longer than CI allows). Any other
-# failure, or a leak with a frame outside QtCore, fails the run without a second try.
+# tools/sanitize-ctest runs the suite: a failed test runs once more only when its
+# one finding is a leak report wholly inside QtCore, a known race of Qt's thread
+# pool at exit (the script says why no suppression can name it).
 # LeakSanitizer stays on; tests/sanitizer/lsan.supp lists leaks inside system
 # libraries only (fontconfig), never ours.
 SANITIZE_BUILD ?= build-sanitize

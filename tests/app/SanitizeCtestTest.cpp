@@ -7,6 +7,8 @@
 
 namespace {
 
+const char* const kTool = VARO_SOURCE_DIR "/tools/sanitize-ctest";
+
 const char* const kAllocatorFrame =
     "    #0 0x7f628e2b94c8 in operator new(unsigned long) "
     "../../../../src/libsanitizer/asan/asan_new_delete.cpp:95\n";
@@ -58,11 +60,11 @@ protected:
                        ' ' + QByteArray::number(test.failures) + ")\n";
         }
         dir_.write(QStringLiteral("CTestTestfile.cmake"), project);
-        return RunProgram(QStringLiteral("/bin/sh"),
-                          {QStringLiteral("-c"), QStringLiteral("cd \"$0\" && exec \"$@\""),
-                           dir_.path(), QStringLiteral(VARO_SOURCE_DIR "/tools/sanitize-ctest"),
-                           QStringLiteral("--output-on-failure")},
-                          60000);
+        return RunProgram(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("cd \"$0\" && exec \"$@\""), dir_.path(),
+             QString::fromUtf8(kTool), QStringLiteral("--output-on-failure")},
+            60000);
     }
     int runsOf(const QString& name) const {
         return dir_.read(name + QStringLiteral(".runs")).count('\n');
@@ -70,7 +72,7 @@ protected:
     bool classifiedAsRace(const QByteArray& output) const {
         dir_.write(QStringLiteral("output.txt"), output);
         const ProgramRun check = RunProgram(
-            QStringLiteral(VARO_SOURCE_DIR "/tools/sanitize-ctest"),
+            QString::fromUtf8(kTool),
             {QStringLiteral("--only-qt-exit-race"), dir_.file(QStringLiteral("output.txt"))},
             10000);
         return check.exitCode == 0;
